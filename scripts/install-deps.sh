@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Tavlo needs on Debian 12 or Ubuntu 22.04 and later.
+# Does nothing when everything is already there; uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
+    qt6-qpa-plugins fonts-dejavu-core
+)
+if [ "${1:-}" = "--tests" ]; then
+    # The end-to-end tests: a private X server, a window manager with a system tray, and the
+    # tools that drive the program and look at the screen as a person would.
+    packages+=(xvfb fluxbox xdotool x11-utils xclip imagemagick)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+        || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QFont>
+
+// The editor's font: "MS Sans Serif" 8.25 pt bold where that font is installed, otherwise the
+// desktop's sans-serif at the same size and weight.
+QFont editorFont();

@@ -1,0 +1,206 @@
+#include "app/frmMain.h"
+
+#include "app/AppVersion.h"
+#include "app/MainLayout.h"
+#include "app/MenuDesign.h"
+#include "app/PictureBox.h"
+#include "app/EditorFont.h"
+#include "platform/TrayIconControl.h"
+#include "web/LinkTable.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+frmMain::frmMain(const PlatformServices &platform)
+    : QWidget(nullptr, Qt::Window)
+    , m_platform(platform)
+{
+    setWindowTitle(QStringLiteral("Tavlo"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/tavlo.xpm")));
+    setObjectName(QStringLiteral("frmMain"));
+
+    // Created in the order of the design; later siblings are drawn above earlier ones, so the
+    // corner picture lies over the editor.
+    m_txtFile = new QLineEdit(this);
+    m_txtFile->setObjectName(QStringLiteral("txtFile"));
+    m_txtFile->setVisible(false);
+    m_txtFile->setFocusPolicy(Qt::NoFocus);
+    setGeometryTwips(*m_txtFile, {540, 480, 1335, 285});
+
+    m_txt = new QPlainTextEdit(this);
+    m_txt->setObjectName(QStringLiteral("txt"));
+    m_txt->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_txt->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_txt->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_txt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_txt->setFont(editorFont());
+    setGeometryTwips(*m_txt, MainDesign::txt);
+
+    m_pic = new PictureBox(QIcon(QStringLiteral(":/images/corner.xpm")), this);
+    m_pic->setObjectName(QStringLiteral("pic"));
+    m_pic->setFocusPolicy(Qt::NoFocus);
+    setGeometryTwips(*m_pic, MainDesign::pic);
+    m_pic->raise();
+
+    setFocusProxy(m_txt);
+    m_txt->setFocus();
+    const int innerWidth = twipsToPixels(MainDesign::InnerWidth, dpiX());
+    const int innerHeight = twipsToPixels(MainDesign::InnerHeight, dpiY());
+    resize(innerWidth, innerHeight);
+
+    createMenus();
+    connectEvents();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createMenus()
+{
+    // A separator is drawn as a line without text, but keeps its index in the item array.
+    const auto addItem = [](QMenu &menu, const char *caption) {
+        return qstrcmp(caption, MenuDesign::Separator) == 0
+                   ? menu.addSeparator()
+                   : menu.addAction(QString::fromUtf8(caption));
+    };
+    const auto addItems = [&addItem](QMenu &menu, const auto &captions, QList<QAction *> &items) {
+        for (const char *caption : captions)
+            items.append(addItem(menu, caption));
+    };
+    // Neither menu is ever shown in a menu bar; both open only as popups.
+    m_mnuFile = new QMenu(QString::fromUtf8(MenuDesign::mnuFile), this);
+    addItems(*m_mnuFile, MenuDesign::mnuFileItem, m_mnuFileItem);
+    m_mnuTray = new QMenu(QString::fromUtf8(MenuDesign::mnuTray), this);
+    addItems(*m_mnuTray, MenuDesign::mnuTrayItem, m_mnuTrayItem);
+    m_mnuTrayItem[MenuDesign::TrayAlwaysOnTop]->setCheckable(true);
+
+    auto *const onTheWeb = new QMenu(m_mnuTray);
+    for (const WebLink &link : webLinks())
+        m_mnuTrayItemItem.append(addItem(*onTheWeb, link.caption));
+    m_mnuTrayItem[MenuDesign::TrayOnTheWeb]->setMenu(onTheWeb);
+}
+
+void frmMain::connectEvents()
+{
+    const auto connectArray = [this](const QList<QAction *> &items, void (frmMain::*handler)(short)) {
+        for (qsizetype index = 0; index < items.size(); ++index) {
+            QAction *const item = items[index];
+            connect(item, &QAction::triggered, this, [this, handler, index, item](bool checked) {
+                // Qt flips a checkable item by itself before reporting the pick; the check mark
+                // is the command's to change, so that flip is undone first.
+                if (item->isCheckable())
+                    item->setChecked(!checked);
+                (this->*handler)(static_cast<short>(index));
+            });
+        }
+    };
+    connectArray(m_mnuFileItem, &frmMain::mnuFileItem_Click);
+    connectArray(m_mnuTrayItem, &frmMain::mnuTrayItem_Click);
+    connectArray(m_mnuTrayItemItem, &frmMain::mnuTrayItemItem_Click);
+    connect(m_pic, &PictureBox::Click, this, &frmMain::pic_Click);
+    connect(&trayIcon(), &TrayIconControl::LeftClick, this, &frmMain::trayIcon_LeftClick);
+    connect(&trayIcon(), &TrayIconControl::RightClick, this, &frmMain::trayIcon_RightClick);
+}
+
+void frmMain::Form_Load()
+{
+    Form_Resize();
+    setWindowTitle(versionedProductString());
+    placeBottomRight();
+    trayIcon().setToolTipText(versionedProductString());
+    OnTop();
+    m_txtFile->setText(QString());
+    // The frame is drawn by the window manager once the window is mapped; placement is redone
+    // then with the frame's real size.
+    m_placementPending = true;
+}
+
+void frmMain::Form_Resize()
+{
+    TwipsRect txtRect = geometryTwips(*m_txt);
+    fillInnerArea(pixelsToTwips(width(), dpiX()), pixelsToTwips(height(), dpiY()), txtRect);
+    setGeometryTwips(*m_txt, txtRect);
+    // The picture follows the size the editor really took.
+    TwipsRect picRect = geometryTwips(*m_pic);
+    placeCornerPicture(geometryTwips(*m_txt), picRect);
+    setGeometryTwips(*m_pic, picRect);
+}
+
+void frmMain::placeBottomRight()
+{
+    const QRect screenRect = screen()->geometry();
+    const TwipsRect outer = outerGeometryTwips();
+    const TwipsPoint topLeft =
+        bottomRightPlacement(pixelsToTwips(screenRect.width(), dpiX()),
+                             pixelsToTwips(screenRect.height(), dpiY()), outer.Width, outer.Height);
+    move(screenRect.x() + twipsToPixels(topLeft.Left, dpiX()),
+         screenRect.y() + twipsToPixels(topLeft.Top, dpiY()));
+}
+
+TwipsRect frmMain::outerGeometryTwips() const
+{
+    const QRect frame = frameGeometry();
+    return {pixelsToTwips(frame.x(), dpiX()), pixelsToTwips(frame.y(), dpiY()),
+            pixelsToTwips(frame.width(), dpiX()), pixelsToTwips(frame.height(), dpiY())};
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+bool frmMain::event(QEvent *event)
+{
+    // Once the window manager has framed the window its outer size is known.
+    const bool framed = frameGeometry() != geometry();
+    if (m_placementPending && framed
+        && (event->type() == QEvent::Move || event->type() == QEvent::Paint)) {
+        m_placementPending = false;
+        placeBottomRight();
+    }
+    return QWidget::event(event);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // A close request from the frame ends the program, exactly like Exit.
+    event->accept();
+    Unload();
+}
+
+void frmMain::Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    Form_Unload();
+    hide();
+    emit unloaded();
+}
+
+double frmMain::dpiX() const
+{
+    return logicalDpiX();
+}
+
+double frmMain::dpiY() const
+{
+    return logicalDpiY();
+}
+
+TwipsRect frmMain::geometryTwips(const QWidget &control) const
+{
+    const QRect r = control.geometry();
+    return {pixelsToTwips(r.x(), dpiX()), pixelsToTwips(r.y(), dpiY()),
+            pixelsToTwips(r.width(), dpiX()), pixelsToTwips(r.height(), dpiY())};
+}
+
+void frmMain::setGeometryTwips(QWidget &control, const TwipsRect &rect)
+{
+    control.setGeometry(twipsToPixels(rect.Left, dpiX()), twipsToPixels(rect.Top, dpiY()),
+                        twipsToPixels(rect.Width, dpiX()), twipsToPixels(rect.Height, dpiY()));
+}

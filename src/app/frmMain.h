@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/Twips.h"
+#include "platform/PlatformServices.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class PictureBox;
+class TrayIconControl;
+class frmAbout;
+
+// The one editor window. It owns the editor, the hidden box holding the current document path,
+// the corner picture, the tray icon and the two popup menus, and carries the commands behind them.
+// Its methods are spread over the folders of the subsystems that own them: start-up and menus
+// here, the document commands in storage/, the web links in web/, the About command in about/.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMain(const PlatformServices &platform);
+    ~frmMain() override;
+
+    // Controls, named as designed.
+    QPlainTextEdit &txt() const { return *m_txt; }
+    QLineEdit &txtFile() const { return *m_txtFile; }
+    PictureBox &pic() const { return *m_pic; }
+    TrayIconControl &trayIcon() const { return m_platform.trayIcon; }
+    QMenu &mnuFile() const { return *m_mnuFile; }
+    QMenu &mnuTray() const { return *m_mnuTray; }
+    QAction *mnuFileItem(int index) const { return m_mnuFileItem.value(index); }
+    QAction *mnuTrayItem(int index) const { return m_mnuTrayItem.value(index); }
+    QAction *mnuTrayItemItem(int index) const { return m_mnuTrayItemItem.value(index); }
+
+    // Runs once, before the window is first shown.
+    void Form_Load();
+    // Lays out the editor and the corner picture for the current inner size.
+    void Form_Resize();
+    // Runs when the window is unloaded: by Exit, or by a close request from its frame.
+    void Form_Unload();
+
+    void mnuTrayItemItem_Click(short Index);
+    void pic_Click();
+    void mnuFileItem_Click(short Index);
+    void mnuTrayItem_Click(short Index);
+    void trayIcon_LeftClick();
+    void trayIcon_RightClick();
+
+    // Flips always-on-top: the check mark of "&Always on top" and the window-manager state.
+    void OnTop();
+    void goWeb(const QString &address);
+    void openDoc();
+    void saveDoc();
+
+    // The window's outer frame, in twips; set by the window manager once the window is shown.
+    TwipsRect outerGeometryTwips() const;
+
+signals:
+    // The window has been unloaded; the program ends when this is emitted.
+    void unloaded();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void createMenus();
+    void connectEvents();
+    void placeBottomRight();
+    void Unload();
+    void hideToTray();
+    void showFromTray();
+    void aboutCommand();
+    double dpiX() const;
+    double dpiY() const;
+    TwipsRect geometryTwips(const QWidget &control) const;
+    void setGeometryTwips(QWidget &control, const TwipsRect &rect);
+
+    PlatformServices m_platform;
+    QPlainTextEdit *m_txt = nullptr;
+    QLineEdit *m_txtFile = nullptr;
+    PictureBox *m_pic = nullptr;
+    QMenu *m_mnuFile = nullptr;
+    QMenu *m_mnuTray = nullptr;
+    QList<QAction *> m_mnuFileItem;
+    QList<QAction *> m_mnuTrayItem;
+    QList<QAction *> m_mnuTrayItemItem;
+    // Placement waits for the window manager's frame, known only once the window is mapped.
+    bool m_placementPending = false;
+    bool m_unloaded = false;
+    // The About box while it is open.
+    frmAbout *m_about = nullptr;
+};

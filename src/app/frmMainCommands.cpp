@@ -1,0 +1,99 @@
+// The commands behind the popup menus and the tray icon.
+#include "app/frmMain.h"
+
+#include "app/MenuDesign.h"
+#include "platform/PopupMenus.h"
+#include "platform/TrayIconControl.h"
+#include "platform/WindowHints.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+using namespace MenuDesign;
+
+void frmMain::pic_Click()
+{
+    m_platform.popupMenus.popup(*m_mnuFile, mnuFileItem(FileHide));
+}
+
+void frmMain::trayIcon_RightClick()
+{
+    m_platform.popupMenus.popup(*m_mnuTray, mnuTrayItem(TrayShow));
+}
+
+void frmMain::trayIcon_LeftClick()
+{
+    showFromTray();
+}
+
+void frmMain::mnuFileItem_Click(short Index)
+{
+    switch (Index) {
+    case FileHide:
+        hideToTray();
+        break;
+    case FileClear:
+        m_txtFile->setText(QString());
+        m_txt->setPlainText(QString());
+        m_txt->setFocus();
+        break;
+    case FileOpen:
+        openDoc();
+        break;
+    case FileSave:
+        saveDoc();
+        break;
+    case FileExit:
+        Unload();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::mnuTrayItem_Click(short Index)
+{
+    switch (Index) {
+    case TrayShow:
+        showFromTray();
+        break;
+    case TrayAlwaysOnTop:
+        OnTop();
+        break;
+    case TrayAbout:
+        aboutCommand();
+        break;
+    case TrayExit:
+        Unload();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::OnTop()
+{
+    QAction *const item = mnuTrayItem(TrayAlwaysOnTop);
+    const bool topmost = !item->isChecked();
+    m_platform.windowHints.setTopmost(*this, topmost);
+    item->setChecked(topmost);
+}
+
+void frmMain::hideToTray()
+{
+    // Without a notification area a hidden window could never come back; minimizing leaves it
+    // in the task bar or dock instead.
+    if (trayIcon().isTrayAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
+void frmMain::showFromTray()
+{
+    show();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+}

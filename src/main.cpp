@@ -1,0 +1,20 @@
+#include "app/frmMain.h"
+#include "platform/DesktopPlatform.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    preferX11UnderWayland();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tavlo"));
+    // Hiding the window to the tray must not end the program; only unloading the window does.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    DesktopPlatform platform;
+    frmMain window(platform.services());
+    QObject::connect(&window, &frmMain::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
+    window.Form_Load();
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/MessageBoxes.h"
+
+class DesktopMessageBoxes : public MessageBoxes {
+public:
+    void warn(QWidget *parent, const QString &title, const QString &text) override;
+    bool confirm(QWidget *parent, const QString &title, const QString &text,
+                 const QString &acceptLabel) override;
+};

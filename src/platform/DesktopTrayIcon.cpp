@@ -1,0 +1,43 @@
+#include "platform/DesktopTrayIcon.h"
+
+#include <QIcon>
+
+DesktopTrayIcon::DesktopTrayIcon(QObject *parent)
+    : TrayIconControl(parent)
+    , m_icon(QIcon(QStringLiteral(":/images/tray.xpm")))
+{
+    connect(&m_icon, &QSystemTrayIcon::activated, this, &DesktopTrayIcon::onActivated);
+    // Shown from the start: the icon is the way back to a hidden window.
+    m_icon.show();
+}
+
+void DesktopTrayIcon::setToolTipText(const QString &text)
+{
+    m_icon.setToolTip(text);
+}
+
+QString DesktopTrayIcon::toolTipText() const
+{
+    return m_icon.toolTip();
+}
+
+bool DesktopTrayIcon::isTrayAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void DesktopTrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+    // Some tray hosts report a plain left click as a double click.
+    case QSystemTrayIcon::DoubleClick:
+        reportLeftClick();
+        break;
+    case QSystemTrayIcon::Context:
+        reportRightClick();
+        break;
+    default:
+        break;
+    }
+}

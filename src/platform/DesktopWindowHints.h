@@ -1,0 +1,8 @@
+#pragma once
+
+#include "platform/WindowHints.h"
+
+class DesktopWindowHints : public WindowHints {
+public:
+    void setTopmost(QWidget &window, bool topmost) override;
+};

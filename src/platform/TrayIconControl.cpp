@@ -1,0 +1,13 @@
+#include "platform/TrayIconControl.h"
+
+void TrayIconControl::reportLeftClick()
+{
+    if (m_enabled)
+        emit LeftClick();
+}
+
+void TrayIconControl::reportRightClick()
+{
+    if (m_enabled)
+        emit RightClick();
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+class QWidget;
+
+// Asks the window manager to keep a top-level window above ordinary windows, or not. The window
+// keeps its place, size and visibility; a hidden window takes the state with it when shown again.
+class WindowHints {
+public:
+    virtual ~WindowHints() = default;
+    virtual void setTopmost(QWidget &window, bool topmost) = 0;
+};

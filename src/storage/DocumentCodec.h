@@ -1,0 +1,27 @@
+#pragma once
+
+#include "storage/TextFormat.h"
+
+#include <QByteArray>
+#include <QString>
+
+struct DecodedDocument {
+    QString text; // every line end (CR LF, LF, CR) turned into '\n'
+    TextFormat format;
+    bool mixedLineEnds = false; // the file used more than one line-end style
+    // Distinct characters that would not come back unchanged from the editor; empty if none.
+    QString charactersEditorCannotHold;
+};
+
+// Never fails: bytes that are no Unicode text are read as Windows-1252, which holds any byte.
+DecodedDocument decodeDocument(const QByteArray &bytes);
+
+struct EncodedDocument {
+    QByteArray bytes;
+    // Distinct characters the encoding cannot hold; when not empty, bytes is empty and nothing
+    // must be written.
+    QString unrepresentable;
+};
+
+// text uses '\n' line ends.
+EncodedDocument encodeDocument(const QString &text, const TextFormat &format);

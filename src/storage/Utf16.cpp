@@ -1,0 +1,34 @@
+#include "storage/Utf16.h"
+
+#include <QtEndian>
+
+namespace utf16 {
+
+std::optional<QString> decode(QByteArrayView bytes, QSysInfo::Endian byteOrder) {
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    const qsizetype units = bytes.size() / 2;
+    QString text(units, Qt::Uninitialized);
+    if (byteOrder == QSysInfo::BigEndian)
+        qFromBigEndian<char16_t>(bytes.data(), units, text.data());
+    else
+        qFromLittleEndian<char16_t>(bytes.data(), units, text.data());
+    if (hasUnpairedSurrogate(text))
+        return std::nullopt;
+    return text;
+}
+
+bool hasUnpairedSurrogate(QStringView text) {
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar unit = text[i];
+        if (!unit.isSurrogate())
+            continue;
+        if (unit.isLowSurrogate() || i + 1 == size || !text[i + 1].isLowSurrogate())
+            return true;
+        ++i;
+    }
+    return false;
+}
+
+} // namespace utf16

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Reading and writing whole files; safe to call from a worker thread.
+namespace openAndSave {
+
+// Larger files are refused rather than read into memory.
+inline constexpr qint64 maxFileSize = qint64(256) * 1024 * 1024;
+
+struct ReadResult {
+    bool ok = false;
+    QByteArray bytes;
+    QString error; // a short sentence, e.g. "It is a folder, not a file."
+};
+
+// Never waits on a FIFO or device: anything but a regular file is refused.
+ReadResult readFile(const QString &path);
+
+struct WriteResult {
+    bool ok = false;
+    QString error;
+};
+
+// The old content stays whole whenever the write fails. A symbolic link stays a link and its
+// target gets the bytes; a new file gets the usual permissions (0666 less the umask).
+WriteResult writeFile(const QString &path, const QByteArray &bytes);
+
+} // namespace openAndSave

@@ -1,0 +1,200 @@
+#include "DesktopDriver.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace desktop {
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000))
+        qWarning() << program << arguments << "did not finish";
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs)
+{
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+namespace {
+
+int xwininfoValue(const QString &info, const QString &label)
+{
+    const QRegularExpression pattern(QRegularExpression::escape(label) + QStringLiteral(":\\s+(-?\\d+)"));
+    return pattern.match(info).captured(1).toInt();
+}
+
+} // namespace
+
+QSize screenSize()
+{
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-root")});
+    return {xwininfoValue(info, QStringLiteral("Width")), xwininfoValue(info, QStringLiteral("Height"))};
+}
+
+QRect clientRect(const QString &window)
+{
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+    return {xwininfoValue(info, QStringLiteral("Absolute upper-left X")),
+            xwininfoValue(info, QStringLiteral("Absolute upper-left Y")),
+            xwininfoValue(info, QStringLiteral("Width")), xwininfoValue(info, QStringLiteral("Height"))};
+}
+
+QString property(const QString &window, const QString &name)
+{
+    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, name}).trimmed();
+}
+
+QList<int> frameExtents(const QString &window)
+{
+    const QString text = property(window, QStringLiteral("_NET_FRAME_EXTENTS"));
+    QList<int> extents;
+    const QRegularExpression number(QStringLiteral("\\d+"));
+    for (auto it = number.globalMatch(text.section(u'=', 1)); it.hasNext();)
+        extents << it.next().captured().toInt();
+    return extents.size() == 4 ? extents : QList<int>{0, 0, 0, 0};
+}
+
+QRect frameRect(const QString &window)
+{
+    const QRect client = clientRect(window);
+    const QList<int> e = frameExtents(window);
+    return client.adjusted(-e[0], -e[2], e[1], e[3]);
+}
+
+bool isViewable(const QString &window)
+{
+    return run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
+        .contains(QLatin1String("IsViewable"));
+}
+
+void clickAt(QPoint point, int button)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()),
+                                    QString::number(point.y()), QStringLiteral("click"),
+                                    QString::number(button)});
+}
+
+void click(const QString &window, int button)
+{
+    clickAt(clientRect(window).center(), button);
+}
+
+void key(const QString &keys)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--delay"),
+                                    QStringLiteral("40"), keys});
+}
+
+void type(const QString &text)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"),
+                                    QStringLiteral("20"), text});
+}
+
+QString activeWindow()
+{
+    return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed();
+}
+
+void screenshot(const QString &name)
+{
+    const QString folder = qEnvironmentVariable("TAVLO_TEST_ARTIFACTS", QDir::tempPath());
+    QDir().mkpath(folder);
+    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                   folder + u'/' + name + QStringLiteral(".png")});
+}
+
+} // namespace desktop
+
+TavloProcess::TavloProcess()
+{
+    m_process.setProgram(QStringLiteral(TAVLO_BINARY));
+    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+}
+
+TavloProcess::~TavloProcess()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+}
+
+QStringList TavloProcess::windows() const
+{
+    return desktop::run(QStringLiteral("xdotool"),
+                        {QStringLiteral("search"), QStringLiteral("--pid"),
+                         QString::number(m_process.processId())})
+        .split(u'\n', Qt::SkipEmptyParts);
+}
+
+bool TavloProcess::start()
+{
+    m_process.start();
+    if (!m_process.waitForStarted())
+        return false;
+    // The main window carries the caption; the tray icon is the window embedded through XEmbed.
+    return desktop::waitFor([this] {
+        for (const QString &window : windows()) {
+            if (desktop::property(window, QStringLiteral("WM_NAME")).contains(QLatin1String("Tavlo")))
+                m_mainWindow = window;
+            else if (desktop::property(window, QStringLiteral("_XEMBED_INFO")).contains(u'=')
+                     && desktop::isViewable(window))
+                m_trayWindow = window;
+        }
+        return !m_mainWindow.isEmpty() && !m_trayWindow.isEmpty()
+               && desktop::isViewable(m_mainWindow)
+               && desktop::property(m_mainWindow, QStringLiteral("_NET_FRAME_EXTENTS")).contains(u'=');
+    });
+}
+
+QString TavloProcess::mainWindow()
+{
+    for (const QString &window : windows()) {
+        if (desktop::property(window, QStringLiteral("WM_NAME")).contains(QLatin1String("Tavlo"))
+            && desktop::isViewable(window))
+            m_mainWindow = window;
+    }
+    return m_mainWindow;
+}
+
+QStringList TavloProcess::visibleWindows() const
+{
+    QStringList visible;
+    for (const QString &window : windows()) {
+        if (desktop::isViewable(window))
+            visible << window;
+    }
+    return visible;
+}
+
+QStringList TavloProcess::visiblePopupMenus() const
+{
+    QStringList menus;
+    for (const QString &window : visibleWindows()) {
+        // Popup menus are the program's override-redirect windows, beside the tray icon.
+        if (window != m_trayWindow && desktop::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
+                .contains(QLatin1String("Override Redirect State: yes")))
+            menus << window;
+    }
+    return menus;
+}
+
+bool TavloProcess::waitForExit(int timeoutMs)
+{
+    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
+}
+
+QString desktop::copyFocusedText()
+{
+    key(QStringLiteral("ctrl+a"));
+    key(QStringLiteral("ctrl+c"));
+    QTest::qWait(200);
+    return run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
+                                         QStringLiteral("clipboard")});
+}

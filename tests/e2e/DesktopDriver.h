@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Drives the real program on the private X desktop the way a person would, through xdotool, and
+// reads what the window system shows through xprop and xwininfo.
+namespace desktop {
+
+// Runs a command to its end and returns what it printed; fails the test if it cannot run.
+QString run(const QString &program, const QStringList &arguments);
+
+// Waits up to timeoutMs for the condition, processing events meanwhile.
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 5000);
+
+QSize screenSize();
+// The window's inner area, in root coordinates.
+QRect clientRect(const QString &window);
+// Left, right, top, bottom, as the window manager publishes them.
+QList<int> frameExtents(const QString &window);
+QRect frameRect(const QString &window);
+QString property(const QString &window, const QString &name);
+bool isViewable(const QString &window);
+
+void clickAt(QPoint point, int button = 1);
+void click(const QString &window, int button = 1);
+void key(const QString &keys);
+void type(const QString &text);
+QString activeWindow();
+
+// Saves a picture of the whole screen into the test artifacts folder.
+void screenshot(const QString &name);
+
+} // namespace desktop
+
+// The real tavlo program, started on the private desktop.
+class TavloProcess {
+public:
+    TavloProcess();
+    ~TavloProcess();
+
+    bool start();
+    // Qt may give the main window a new native window while it is hidden, so it is looked up anew.
+    QString mainWindow();
+    QString trayWindow() const { return m_trayWindow; }
+    // Top-level windows of the program that are mapped and are popup menus.
+    QStringList visiblePopupMenus() const;
+    QStringList visibleWindows() const;
+    bool waitForExit(int timeoutMs = 5000);
+    int exitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
+
+private:
+    QStringList windows() const;
+
+    QProcess m_process;
+    QString m_mainWindow;
+    QString m_trayWindow;
+};
+
+namespace desktop {
+// The text of the focused editor, through select-all and copy, as a person would take it.
+QString copyFocusedText();
+} // namespace desktop

@@ -1,0 +1,210 @@
+// The real program on a real desktop with a window manager and a system tray.
+#include "DesktopDriver.h"
+
+#include <QTest>
+
+using namespace desktop;
+
+class TestMainWindowOnDesktop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsAtBottomRightOnTopWithFocus();
+    void cornerPictureOpensFileMenuAndHideShowKeepsText();
+    void trayMenuOpensAlsoWhileHidden();
+    void alwaysOnTopTogglesWithoutMovingTheWindow();
+    void clearEmptiesTheEditor();
+    void exitFromFileMenuEndsTheProgram();
+    void exitFromTrayMenuWhileHiddenEndsTheProgram();
+    void closeFromTheFrameEndsTheProgram();
+
+private:
+    // The corner picture lies 30 twips (2 px at 96 dpi) inside the editor's bottom-right corner.
+    static QPoint cornerPicture(const QString &window)
+    {
+        const QRect client = clientRect(window);
+        return client.bottomRight() - QPoint(8, 8);
+    }
+    static bool openFileMenu(TavloProcess &tavlo)
+    {
+        clickAt(cornerPicture(tavlo.mainWindow()));
+        return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); });
+    }
+    static bool openTrayMenu(TavloProcess &tavlo)
+    {
+        click(tavlo.trayWindow(), 3);
+        return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); });
+    }
+    // Picks a menu item by its access key and waits for the menu to close.
+    static bool pick(TavloProcess &tavlo, const QString &accessKey)
+    {
+        key(accessKey);
+        const bool closed = waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); });
+        // Qt ignores a press that comes within moments of a popup closing.
+        QTest::qWait(300);
+        return closed;
+    }
+    static bool isAbove(const QString &window)
+    {
+        return desktop::property(window, QStringLiteral("_NET_WM_STATE"))
+            .contains(QLatin1String("_NET_WM_STATE_ABOVE"));
+    }
+};
+
+void TestMainWindowOnDesktop::startsAtBottomRightOnTopWithFocus()
+{
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    // Placement is finished once the window manager has framed the window.
+    QTest::qWait(500);
+    const QSize screen = screenSize();
+    const QRect frame = frameRect(tavlo.mainWindow());
+    const QRect client = clientRect(tavlo.mainWindow());
+    screenshot(QStringLiteral("mainwindow-start"));
+
+    QCOMPARE(frame.right() + 1, screen.width());
+    const double gapPixels = 800.0 * 96 / 1440;
+    QVERIFY2(qAbs(screen.height() - (frame.bottom() + 1) - gapPixels) < 1.0,
+             qPrintable(QStringLiteral("bottom gap %1").arg(screen.height() - frame.bottom() - 1)));
+    // Inner area 4215 x 3015 twips at 96 dpi.
+    QCOMPARE(client.size(), QSize(281, 201));
+    QVERIFY(desktop::property(tavlo.mainWindow(), QStringLiteral("_NET_WM_NAME")).contains(QLatin1String("\"Tavlo 1.0.8\"")));
+    QVERIFY(isAbove(tavlo.mainWindow()));
+    QCOMPARE(activeWindow().toULongLong(), tavlo.mainWindow().toULongLong());
+
+    // The caret is in the empty editor: typing lands there.
+    type(QStringLiteral("hello"));
+    QCOMPARE(copyFocusedText(), QStringLiteral("hello"));
+}
+
+void TestMainWindowOnDesktop::cornerPictureOpensFileMenuAndHideShowKeepsText()
+{
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    type(QStringLiteral("kept text"));
+    QVERIFY(openFileMenu(tavlo));
+    screenshot(QStringLiteral("file-menu"));
+    const QRect menu = clientRect(tavlo.visiblePopupMenus().constFirst());
+    // The menu opens at the pointer, which is over the corner picture.
+    QVERIFY(menu.adjusted(-2, -2, 2, 2).contains(cornerPicture(tavlo.mainWindow()))
+            || menu.bottom() <= cornerPicture(tavlo.mainWindow()).y() + 2);
+
+    QVERIFY(pick(tavlo, QStringLiteral("h")));
+    QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
+    QVERIFY(isViewable(tavlo.trayWindow()));
+    screenshot(QStringLiteral("hidden-to-tray"));
+
+    click(tavlo.trayWindow(), 1);
+    QVERIFY(waitFor([&] { return isViewable(tavlo.mainWindow()); }));
+    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    QCOMPARE(copyFocusedText(), QStringLiteral("kept text"));
+}
+
+void TestMainWindowOnDesktop::trayMenuOpensAlsoWhileHidden()
+{
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    QVERIFY(openTrayMenu(tavlo));
+    screenshot(QStringLiteral("tray-menu"));
+    key(QStringLiteral("Escape"));
+    QVERIFY(waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); }));
+
+    QVERIFY(openFileMenu(tavlo));
+    QVERIFY(pick(tavlo, QStringLiteral("h")));
+    QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
+    QVERIFY(openTrayMenu(tavlo));
+    screenshot(QStringLiteral("tray-menu-while-hidden"));
+    // "&Open Tavlo" brings the window back.
+    QVERIFY(pick(tavlo, QStringLiteral("o")));
+    QVERIFY(waitFor([&] { return isViewable(tavlo.mainWindow()); }));
+}
+
+void TestMainWindowOnDesktop::alwaysOnTopTogglesWithoutMovingTheWindow()
+{
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    QTest::qWait(300);
+    const QRect before = frameRect(tavlo.mainWindow());
+    QVERIFY(isAbove(tavlo.mainWindow()));
+
+    QVERIFY(openTrayMenu(tavlo));
+    QVERIFY(pick(tavlo, QStringLiteral("a")));
+    QVERIFY(waitFor([&] { return !isAbove(tavlo.mainWindow()); }));
+    QVERIFY(isViewable(tavlo.mainWindow()));
+    QCOMPARE(frameRect(tavlo.mainWindow()), before);
+    screenshot(QStringLiteral("always-on-top-off"));
+
+    QVERIFY(openTrayMenu(tavlo));
+    QVERIFY(pick(tavlo, QStringLiteral("a")));
+    QVERIFY(waitFor([&] { return isAbove(tavlo.mainWindow()); }));
+    QCOMPARE(frameRect(tavlo.mainWindow()), before);
+
+    // Toggled while hidden: the window stays hidden and comes back in the new state.
+    QVERIFY(openFileMenu(tavlo));
+    QVERIFY(pick(tavlo, QStringLiteral("h")));
+    QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
+    QVERIFY(openTrayMenu(tavlo));
+    QVERIFY(pick(tavlo, QStringLiteral("a")));
+    QTest::qWait(300);
+    QVERIFY(!isViewable(tavlo.mainWindow()));
+    click(tavlo.trayWindow(), 1);
+    QVERIFY(waitFor([&] { return isViewable(tavlo.mainWindow()); }));
+    QTest::qWait(200);
+    QVERIFY(!isAbove(tavlo.mainWindow()));
+}
+
+void TestMainWindowOnDesktop::clearEmptiesTheEditor()
+{
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    type(QStringLiteral("to be cleared"));
+    QVERIFY(openFileMenu(tavlo));
+    QVERIFY(pick(tavlo, QStringLiteral("c")));
+    QVERIFY(waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); }));
+    // The focus stays in the editor: new typing is all there is.
+    type(QStringLiteral("fresh"));
+    QCOMPARE(copyFocusedText(), QStringLiteral("fresh"));
+}
+
+void TestMainWindowOnDesktop::exitFromFileMenuEndsTheProgram()
+{
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    type(QStringLiteral("unsaved"));
+    QVERIFY(openFileMenu(tavlo));
+    QVERIFY(pick(tavlo, QStringLiteral("e")));
+    QVERIFY(tavlo.waitForExit());
+    QCOMPARE(tavlo.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tavlo.exitCode(), 0);
+    // The tray icon went with the program.
+    QVERIFY(!isViewable(tavlo.trayWindow()));
+}
+
+void TestMainWindowOnDesktop::exitFromTrayMenuWhileHiddenEndsTheProgram()
+{
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    QVERIFY(openFileMenu(tavlo));
+    QVERIFY(pick(tavlo, QStringLiteral("h")));
+    QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
+    QVERIFY(openTrayMenu(tavlo));
+    QVERIFY(pick(tavlo, QStringLiteral("e")));
+    QVERIFY(tavlo.waitForExit());
+    QCOMPARE(tavlo.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tavlo.exitCode(), 0);
+}
+
+void TestMainWindowOnDesktop::closeFromTheFrameEndsTheProgram()
+{
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    // The window manager's own close shortcut: a close request from the frame.
+    key(QStringLiteral("alt+F4"));
+    QVERIFY(tavlo.waitForExit());
+    QCOMPARE(tavlo.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tavlo.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestMainWindowOnDesktop)
+#include "tst_e2e_mainwindow.moc"

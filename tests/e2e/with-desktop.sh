@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs a command on a private X desktop: Xvfb with the fluxbox window manager, whose toolbar holds
+# a system tray. Everything started here is stopped when the command ends.
+set -euo pipefail
+
+work=$(mktemp -d)
+xvfb_pid=""
+wm_pid=""
+cleanup() {
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 "${TAVLO_TEST_SCREEN:-1280x800x24}" -nolisten tcp -dpi 96 \
+    3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+cat >"$work/fluxbox-init" <<INIT
+session.screen0.toolbar.visible: true
+session.screen0.toolbar.tools: iconbar, systemtray, clock
+session.screen0.toolbar.placement: BottomCenter
+session.screen0.toolbar.widthPercent: 100
+session.screen0.toolbar.autoHide: false
+session.screen0.workspaces: 1
+session.screen0.focusModel: ClickFocus
+session.screen0.windowPlacement: RowSmartPlacement
+session.styleFile: /usr/share/fluxbox/styles/Emerge
+session.styleOverlay: $work/overlay
+INIT
+# A plain background: no wallpaper program and no message about it.
+echo "background: none" >"$work/overlay"
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nexit 0\n' >"$work/bin/fbsetbg"
+chmod +x "$work/bin/fbsetbg"
+HOME="$work" PATH="$work/bin:$PATH" fluxbox -rc "$work/fluxbox-init" >"$work/fluxbox.log" 2>&1 &
+wm_pid=$!
+for _ in $(seq 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.05
+done
+
+# The tests must not find a desktop's D-Bus tray or a Wayland compositor of the machine.
+unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+"$@"

@@ -6,6 +6,7 @@
 #include "app/PictureBox.h"
 #include "app/EditorFont.h"
 #include "platform/TrayIconControl.h"
+#include "storage/FileJob.h"
 #include "web/LinkTable.h"
 
 #include <QCloseEvent>
@@ -18,6 +19,8 @@
 frmMain::frmMain(const PlatformServices &platform)
     : QWidget(nullptr, Qt::Window)
     , m_platform(platform)
+    , m_comDlg(platform.fileDialogs)
+    , m_fileJob(new FileJob(this))
 {
     setWindowTitle(QStringLiteral("Tavlo"));
     setWindowIcon(QIcon(QStringLiteral(":/images/tavlo.xpm")));
@@ -103,6 +106,7 @@ void frmMain::connectEvents()
     connect(m_pic, &PictureBox::Click, this, &frmMain::pic_Click);
     connect(&trayIcon(), &TrayIconControl::LeftClick, this, &frmMain::trayIcon_LeftClick);
     connect(&trayIcon(), &TrayIconControl::RightClick, this, &frmMain::trayIcon_RightClick);
+    connect(m_fileJob, &FileJob::runningChanged, this, &frmMain::setFileBusy);
 }
 
 void frmMain::Form_Load()
@@ -177,6 +181,8 @@ void frmMain::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // A save under way is let finish, so that its file is whole and the text not lost.
+    m_fileJob->waitForFinished();
     Form_Unload();
     hide();
     emit unloaded();

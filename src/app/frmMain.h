@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/Twips.h"
+#include "platform/CommonDialog.h"
 #include "platform/PlatformServices.h"
+#include "storage/TextFormat.h"
 
 #include <QList>
 #include <QPointer>
@@ -12,8 +14,12 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class PictureBox;
+class FileJob;
 class TrayIconControl;
 class frmAbout;
+struct DecodedDocument;
+struct OpenOutcome;
+struct SaveOutcome;
 
 // The one editor window. It owns the editor, the hidden box holding the current document path,
 // the corner picture, the tray icon and the two popup menus, and carries the commands behind them.
@@ -30,6 +36,7 @@ public:
     QLineEdit &txtFile() const { return *m_txtFile; }
     PictureBox &pic() const { return *m_pic; }
     TrayIconControl &trayIcon() const { return m_platform.trayIcon; }
+    CommonDialog &comDlg() { return m_comDlg; }
     QMenu &mnuFile() const { return *m_mnuFile; }
     QMenu &mnuTray() const { return *m_mnuTray; }
     QAction *mnuFileItem(int index) const { return m_mnuFileItem.value(index); }
@@ -58,6 +65,11 @@ public:
 
     // The window's outer frame, in twips; set by the window manager once the window is shown.
     TwipsRect outerGeometryTwips() const;
+    // How the document's text becomes bytes when saved: the encoding and line ends of the file
+    // it came from, or those of a new document.
+    const TextFormat &documentFormat() const { return m_documentFormat; }
+    // True while a file is being read or written in the background.
+    bool isFileBusy() const;
 
 signals:
     // The window has been unloaded; the program ends when this is emitted.
@@ -76,12 +88,22 @@ private:
     void hideToTray();
     void showFromTray();
     void aboutCommand();
+    void newDocument();
+    void openFinished(const QString &path, const OpenOutcome &outcome);
+    void showDocument(const QString &path, const DecodedDocument &document);
+    void startSave(const QString &path, const TextFormat &format);
+    void saveFinished(const QString &path, const TextFormat &format, const SaveOutcome &outcome);
+    bool askSaveName(QString &path);
+    void setFileBusy(bool busy);
     double dpiX() const;
     double dpiY() const;
     TwipsRect geometryTwips(const QWidget &control) const;
     void setGeometryTwips(QWidget &control, const TwipsRect &rect);
 
     PlatformServices m_platform;
+    CommonDialog m_comDlg;
+    TextFormat m_documentFormat;
+    FileJob *m_fileJob = nullptr;
     QPlainTextEdit *m_txt = nullptr;
     QLineEdit *m_txtFile = nullptr;
     PictureBox *m_pic = nullptr;

@@ -34,8 +34,9 @@ void frmMain::mnuFileItem_Click(short Index)
         hideToTray();
         break;
     case FileClear:
-        m_txtFile->setText(QString());
-        m_txt->setPlainText(QString());
+        if (isFileBusy())
+            break;
+        newDocument();
         m_txt->setFocus();
         break;
     case FileOpen:

@@ -6,10 +6,16 @@ set -euo pipefail
 work=$(mktemp -d)
 xvfb_pid=""
 wm_pid=""
+stop() {
+    local pid=$1
+    [ -n "$pid" ] || return 0
+    kill "$pid" 2>/dev/null || return 0
+    for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.05; done
+    kill -9 "$pid" 2>/dev/null || true
+}
 cleanup() {
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
+    stop "$wm_pid"
+    stop "$xvfb_pid"
     rm -rf "$work"
 }
 trap cleanup EXIT

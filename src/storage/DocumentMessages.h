@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// What the document commands tell the user. Each message names the file and the reason.
+namespace DocumentMessages {
+QString openFailed(const QString &path, const QString &reason);
+QString saveFailed(const QString &path, const QString &reason);
+QString mixedLineEnds(const QString &path);
+QString editorCannotHold(const QString &path, const QString &characters);
+QString encodingCannotHold(const QString &encodingName, const QString &characters);
+// "U+2029 (paragraph separator)"-style list of characters, for messages.
+QString describeCharacters(const QString &characters);
+} // namespace DocumentMessages

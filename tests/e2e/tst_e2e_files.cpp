@@ -1,0 +1,191 @@
+// Open and Save through the real file dialog, on a real desktop, with real files on disk.
+#include "DesktopDriver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace desktop;
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A tmpfs of a few kilobytes that this test mounts, so that a full disk is real even for root.
+class SmallDisk {
+public:
+    SmallDisk()
+    {
+        m_mounted = ::mount("tmpfs", qPrintable(m_dir.path()), "tmpfs", 0, "size=16k") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount(qPrintable(m_dir.path()));
+    }
+    bool isMounted() const { return m_mounted; }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    // Takes all the space that is left.
+    void fill()
+    {
+        QFile filler(path(QStringLiteral("filler")));
+        if (!filler.open(QIODevice::WriteOnly))
+            return;
+        const QByteArray block(512, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+class TestFilesOnDesktop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void saveAsksOnceThenWritesToTheSameFile();
+    void openShowsTheFilesText();
+    void saveOnAFullDiskWarnsAndKeepsTheOldFile();
+
+private:
+    QTemporaryDir m_dir;
+
+    static bool openFileMenu(TavloProcess &tavlo)
+    {
+        clickAt(clientRect(tavlo.mainWindow()).bottomRight() - QPoint(8, 8));
+        return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); });
+    }
+    static bool pick(TavloProcess &tavlo, const QString &accessKey)
+    {
+        if (!openFileMenu(tavlo))
+            return false;
+        key(accessKey);
+        const bool closed = waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); });
+        QTest::qWait(300);
+        return closed;
+    }
+    // A dialog or message box of the program: a framed window that is not the main window.
+    static QString waitForDialog(TavloProcess &tavlo)
+    {
+        QString dialog;
+        waitFor([&] {
+            const QString main = tavlo.mainWindow();
+            for (const QString &window : tavlo.visibleWindows()) {
+                if (window != main && window != tavlo.trayWindow()
+                    && desktop::property(window, QStringLiteral("WM_NAME")).contains(u'='))
+                    dialog = window;
+            }
+            return !dialog.isEmpty() && activeWindow().toULongLong() == dialog.toULongLong();
+        });
+        return dialog;
+    }
+    static bool noDialogAppears(TavloProcess &tavlo)
+    {
+        QTest::qWait(700);
+        return tavlo.visibleWindows().size() == 2; // the main window and the tray icon
+    }
+    // Qt's own file dialog starts with the focus in its file-name box.
+    static void answerFileDialog(const QString &path)
+    {
+        key(QStringLiteral("ctrl+a"));
+        type(path);
+        key(QStringLiteral("Return"));
+    }
+};
+
+void TestFilesOnDesktop::saveAsksOnceThenWritesToTheSameFile()
+{
+    const QString path = m_dir.filePath(QStringLiteral("note without extension"));
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    type(QStringLiteral("first line"));
+    QVERIFY(pick(tavlo, QStringLiteral("s")));
+    QVERIFY(!waitForDialog(tavlo).isEmpty());
+    screenshot(QStringLiteral("save-dialog"));
+    answerFileDialog(path);
+    QVERIFY(waitFor([&] { return contents(path) == "first line\r\n"; }));
+
+    // The second Save goes to the same file without asking.
+    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    key(QStringLiteral("ctrl+End"));
+    type(QStringLiteral(" and more"));
+    QVERIFY(pick(tavlo, QStringLiteral("s")));
+    QVERIFY(waitFor([&] { return contents(path) == "first line and more\r\n"; }));
+    QVERIFY(noDialogAppears(tavlo));
+}
+
+void TestFilesOnDesktop::openShowsTheFilesText()
+{
+    const QString path = m_dir.filePath(QStringLiteral("existing.txt"));
+    QVERIFY(writeBytes(path, "line one\nline two\n"));
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    QVERIFY(pick(tavlo, QStringLiteral("o")));
+    QVERIFY(!waitForDialog(tavlo).isEmpty());
+    screenshot(QStringLiteral("open-dialog"));
+    answerFileDialog(path);
+    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    QTest::qWait(300);
+    screenshot(QStringLiteral("opened-file"));
+    QCOMPARE(copyFocusedText(), QStringLiteral("line one\nline two\n"));
+
+    // Saved back unchanged: same bytes, LF line ends kept.
+    QVERIFY(pick(tavlo, QStringLiteral("s")));
+    QVERIFY(noDialogAppears(tavlo));
+    QCOMPARE(contents(path), QByteArray("line one\nline two\n"));
+}
+
+void TestFilesOnDesktop::saveOnAFullDiskWarnsAndKeepsTheOldFile()
+{
+    if (::geteuid() != 0)
+        QSKIP("mounting a small disk needs root");
+    SmallDisk disk;
+    QVERIFY2(disk.isMounted(), "could not mount a tmpfs");
+    const QString path = disk.path(QStringLiteral("note.txt"));
+    const QByteArray old = QByteArray(3000, 'o') + "\r\n";
+    QVERIFY(writeBytes(path, old));
+
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    QVERIFY(pick(tavlo, QStringLiteral("o")));
+    QVERIFY(!waitForDialog(tavlo).isEmpty());
+    answerFileDialog(path);
+    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    disk.fill();
+    type(QStringLiteral("new "));
+
+    QVERIFY(pick(tavlo, QStringLiteral("s")));
+    const QString message = waitForDialog(tavlo);
+    QVERIFY(!message.isEmpty());
+    screenshot(QStringLiteral("save-on-full-disk"));
+    key(QStringLiteral("Return"));
+    // Then the Save dialog is offered, so that the text can go elsewhere; cancel it.
+    QVERIFY(waitFor([&] { return !isViewable(message); }));
+    QVERIFY(!waitForDialog(tavlo).isEmpty());
+    key(QStringLiteral("Escape"));
+    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+
+    QCOMPARE(contents(path), old);
+    QCOMPARE(QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestFilesOnDesktop)
+#include "tst_e2e_files.moc"

@@ -1,5 +1,8 @@
 #include "about/frmAbout.h"
 
+#include "platform/FramedPlacement.h"
+#include "platform/WindowFrame.h"
+
 #include <QCursor>
 #include <QFrame>
 #include <QGuiApplication>
@@ -31,7 +34,8 @@ QLabel *makeLabel(QWidget *parent) {
 } // namespace
 
 frmAbout::frmAbout(QWidget *parent)
-    : QDialog(parent, DialogFlags) {
+    : QDialog(parent, DialogFlags)
+    , m_placement(new FramedPlacement(*this, [this] { centreOnScreen(); })) {
     setModal(true);
     setFixedSize(twipsToPixels(InnerWidth, logicalDpiX()),
                  twipsToPixels(InnerHeight, logicalDpiY()));
@@ -101,8 +105,11 @@ void frmAbout::keyPressEvent(QKeyEvent *event) {
 
 void frmAbout::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         centreOnScreen();
+        // Centred again once the window manager has drawn the frame around it.
+        m_placement->arm();
+    }
 }
 
 void frmAbout::placeInTwips(QWidget *widget, float left, float top, float width,
@@ -119,7 +126,7 @@ void frmAbout::centreOnScreen() {
         screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    QRect frame = frameGeometry();
+    QRect frame = outerGeometry(*this);
     frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    moveFrameTo(*this, frame.topLeft());
 }

@@ -7,6 +7,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class FramedPlacement;
 
 // The About box: the program icon, name, version and copyright above a rule, the About text
 // below it, and an Ok button. Fixed size, laid out in twips, centred on the screen when shown.
@@ -39,4 +40,5 @@ private:
     std::array<QLabel *, 3> m_lbl{};
     QFrame *m_frame1 = nullptr;
     QPushButton *m_cmd = nullptr;
+    FramedPlacement *m_placement = nullptr;
 };

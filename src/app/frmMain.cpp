@@ -5,7 +5,9 @@
 #include "app/MenuDesign.h"
 #include "app/PictureBox.h"
 #include "app/EditorFont.h"
+#include "platform/FramedPlacement.h"
 #include "platform/TrayIconControl.h"
+#include "platform/WindowFrame.h"
 #include "storage/FileJob.h"
 #include "web/LinkTable.h"
 
@@ -21,6 +23,7 @@ frmMain::frmMain(const PlatformServices &platform)
     , m_platform(platform)
     , m_comDlg(platform.fileDialogs)
     , m_fileJob(new FileJob(this))
+    , m_placement(new FramedPlacement(*this, [this] { placeBottomRight(); }))
 {
     setWindowTitle(QStringLiteral("Tavlo"));
     setWindowIcon(QIcon(QStringLiteral(":/images/tavlo.xpm")));
@@ -119,7 +122,7 @@ void frmMain::Form_Load()
     m_txtFile->setText(QString());
     // The frame is drawn by the window manager once the window is mapped; placement is redone
     // then with the frame's real size.
-    m_placementPending = true;
+    m_placement->arm();
 }
 
 void frmMain::Form_Resize()
@@ -140,13 +143,13 @@ void frmMain::placeBottomRight()
     const TwipsPoint topLeft =
         bottomRightPlacement(pixelsToTwips(screenRect.width(), dpiX()),
                              pixelsToTwips(screenRect.height(), dpiY()), outer.Width, outer.Height);
-    move(screenRect.x() + twipsToPixels(topLeft.Left, dpiX()),
-         screenRect.y() + twipsToPixels(topLeft.Top, dpiY()));
+    moveFrameTo(*this, {screenRect.x() + twipsToPixels(topLeft.Left, dpiX()),
+                        screenRect.y() + twipsToPixels(topLeft.Top, dpiY())});
 }
 
 TwipsRect frmMain::outerGeometryTwips() const
 {
-    const QRect frame = frameGeometry();
+    const QRect frame = outerGeometry(*this);
     return {pixelsToTwips(frame.x(), dpiX()), pixelsToTwips(frame.y(), dpiY()),
             pixelsToTwips(frame.width(), dpiX()), pixelsToTwips(frame.height(), dpiY())};
 }
@@ -155,18 +158,6 @@ void frmMain::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     Form_Resize();
-}
-
-bool frmMain::event(QEvent *event)
-{
-    // Once the window manager has framed the window its outer size is known.
-    const bool framed = frameGeometry() != geometry();
-    if (m_placementPending && framed
-        && (event->type() == QEvent::Move || event->type() == QEvent::Paint)) {
-        m_placementPending = false;
-        placeBottomRight();
-    }
-    return QWidget::event(event);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -15,6 +15,7 @@ class QMenu;
 class QPlainTextEdit;
 class PictureBox;
 class FileJob;
+class FramedPlacement;
 class TrayIconControl;
 class frmAbout;
 struct DecodedDocument;
@@ -78,7 +79,6 @@ signals:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    bool event(QEvent *event) override;
 
 private:
     void createMenus();
@@ -112,8 +112,7 @@ private:
     QList<QAction *> m_mnuFileItem;
     QList<QAction *> m_mnuTrayItem;
     QList<QAction *> m_mnuTrayItemItem;
-    // Placement waits for the window manager's frame, known only once the window is mapped.
-    bool m_placementPending = false;
+    FramedPlacement *m_placement = nullptr;
     bool m_unloaded = false;
     // The About box while it is open.
     frmAbout *m_about = nullptr;

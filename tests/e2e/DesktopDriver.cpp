@@ -139,7 +139,7 @@ bool TavloProcess::start()
     if (!m_process.waitForStarted())
         return false;
     // The main window carries the caption; the tray icon is the window embedded through XEmbed.
-    return desktop::waitFor([this] {
+    const bool started = desktop::waitFor([this] {
         for (const QString &window : windows()) {
             if (desktop::property(window, QStringLiteral("WM_NAME")).contains(QLatin1String("Tavlo")))
                 m_mainWindow = window;
@@ -150,7 +150,11 @@ bool TavloProcess::start()
         return !m_mainWindow.isEmpty() && !m_trayWindow.isEmpty()
                && desktop::isViewable(m_mainWindow)
                && desktop::property(m_mainWindow, QStringLiteral("_NET_FRAME_EXTENTS")).contains(u'=');
-    });
+    }, 15000);
+    if (!started)
+        qWarning() << "tavlo did not show its window and tray icon; main window" << m_mainWindow
+                   << "tray icon" << m_trayWindow << "windows" << windows();
+    return started;
 }
 
 QString TavloProcess::mainWindow()

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
+
+class QWidget;
+
+// The frame that the window manager draws around a top-level window: what Qt knows of it, or else
+// the _NET_FRAME_EXTENTS that EWMH window managers publish. Empty until the window is framed.
+QMargins windowFrameMargins(const QWidget &window);
+
+// The window's outer rectangle, frame included, as far as the frame is known.
+QRect outerGeometry(const QWidget &window);
+
+// Moves the window so that its outer frame's top-left corner lies at the given point.
+void moveFrameTo(QWidget &window, QPoint frameTopLeft);

@@ -13,5 +13,5 @@ ctest --test-dir build --output-on-failure
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTAVLO_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j"$jobs"
-ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-sanitize --output-on-failure -L unit

@@ -42,6 +42,7 @@ frmAbout::frmAbout(QWidget *parent)
 
     m_img = new QLabel(this);
     m_img->setObjectName(QStringLiteral("img"));
+    m_img->setAccessibleName(tr("Tavlo icon"));
     m_img->setFocusPolicy(Qt::NoFocus);
     m_img->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // A missing icon yields a null pixmap, which simply shows nothing.
@@ -62,6 +63,7 @@ frmAbout::frmAbout(QWidget *parent)
 
     m_frame1 = new QFrame(this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
+    m_frame1->setAccessibleName(tr("Separator"));
     m_frame1->setFrameShape(QFrame::HLine);
     m_frame1->setFrameShadow(QFrame::Sunken);
     placeInTwips(m_frame1, 60, 600, 4575, 75);

@@ -33,12 +33,14 @@ frmMain::frmMain(const PlatformServices &platform)
     // corner picture lies over the editor.
     m_txtFile = new QLineEdit(this);
     m_txtFile->setObjectName(QStringLiteral("txtFile"));
+    m_txtFile->setAccessibleName(tr("Document path"));
     m_txtFile->setVisible(false);
     m_txtFile->setFocusPolicy(Qt::NoFocus);
     setGeometryTwips(*m_txtFile, {540, 480, 1335, 285});
 
     m_txt = new QPlainTextEdit(this);
     m_txt->setObjectName(QStringLiteral("txt"));
+    m_txt->setAccessibleName(tr("Note"));
     m_txt->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_txt->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_txt->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -48,6 +50,9 @@ frmMain::frmMain(const PlatformServices &platform)
 
     m_pic = new PictureBox(QIcon(QStringLiteral(":/images/corner.xpm")), this);
     m_pic->setObjectName(QStringLiteral("pic"));
+    // A screen reader has nothing else to say about a picture that opens a menu.
+    m_pic->setAccessibleName(tr("File menu"));
+    m_pic->setToolTip(tr("File menu"));
     m_pic->setFocusPolicy(Qt::NoFocus);
     setGeometryTwips(*m_pic, MainDesign::pic);
     m_pic->raise();

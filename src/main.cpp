@@ -8,6 +8,8 @@ int main(int argc, char *argv[])
     preferX11UnderWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavlo"));
+    // Lets task bars match the window to its desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.tavlo.Tavlo"));
     // Hiding the window to the tray must not end the program; only unloading the window does.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -11,6 +11,8 @@ if [ "${1:-}" = "--tests" ]; then
     # The end-to-end tests: a private X server, a window manager with a system tray, and the
     # tools that drive the program and look at the screen as a person would.
     packages+=(xvfb fluxbox xdotool x11-utils xclip imagemagick)
+    # The package check: a .deb with computed dependencies, validated as a distribution would.
+    packages+=(dpkg-dev desktop-file-utils appstream lintian)
 fi
 
 missing=()

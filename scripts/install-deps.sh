@@ -9,8 +9,9 @@ packages=(
 )
 if [ "${1:-}" = "--tests" ]; then
     # The end-to-end tests: a private X server, a window manager with a system tray, and the
-    # tools that drive the program and look at the screen as a person would.
-    packages+=(xvfb fluxbox xdotool x11-utils xclip imagemagick)
+    # tools that drive the program and look at the screen as a person would; a private D-Bus for
+    # the StatusNotifierItem tray.
+    packages+=(xvfb fluxbox xdotool x11-utils xclip imagemagick dbus-daemon)
     # The package check: a .deb with computed dependencies, validated as a distribution would.
     packages+=(dpkg-dev desktop-file-utils appstream lintian)
 fi

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QWindow>
 
 frmMain::frmMain(const PlatformServices &platform)
     : QWidget(nullptr, Qt::Window)
@@ -28,6 +29,10 @@ frmMain::frmMain(const PlatformServices &platform)
     setWindowTitle(QStringLiteral("Tavlo"));
     setWindowIcon(QIcon(QStringLiteral(":/images/tavlo.xpm")));
     setObjectName(QStringLiteral("frmMain"));
+    // Without a base size Qt's xcb plugin publishes the unset one scaled, -2 x -2 at a scale of
+    // two, and a window manager may then take the window for 65534 pixels wide and high.
+    winId();
+    windowHandle()->setBaseSize(QSize(0, 0));
 
     // Created in the order of the design; later siblings are drawn above earlier ones, so the
     // corner picture lies over the editor.

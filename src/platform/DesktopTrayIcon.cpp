@@ -1,10 +1,13 @@
 #include "platform/DesktopTrayIcon.h"
 
+#include "platform/CrispIconEngine.h"
+
 #include <QIcon>
 
 DesktopTrayIcon::DesktopTrayIcon(QObject *parent)
     : TrayIconControl(parent)
-    , m_icon(QIcon(QStringLiteral(":/images/tray.xpm")))
+    , m_icon(QIcon(new CrispIconEngine(QPixmap(QStringLiteral(":/images/tray.xpm")),
+                                       QPixmap(QStringLiteral(":/images/tray@2x.xpm")))))
 {
     connect(&m_icon, &QSystemTrayIcon::activated, this, &DesktopTrayIcon::onActivated);
     // Shown from the start: the icon is the way back to a hidden window.

@@ -38,7 +38,9 @@ QMargins publishedFrameExtents(const QWidget &window)
         return {};
     const auto *extents = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
     // Left, right, top, bottom.
-    return QMargins(int(extents[0]), int(extents[2]), int(extents[1]), int(extents[3]));
+    // The window manager counts device pixels; Qt's geometry is in device-independent pixels.
+    const QMarginsF device(extents[0], extents[2], extents[1], extents[3]);
+    return (device / window.devicePixelRatioF()).toMargins();
 }
 
 } // namespace

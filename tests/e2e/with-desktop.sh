@@ -14,6 +14,7 @@ stop() {
     kill -9 "$pid" 2>/dev/null || true
 }
 cleanup() {
+    if [ -z "$wm_pid" ] && [ -s "$work/wm.pid" ]; then wm_pid=$(cat "$work/wm.pid"); fi
     stop "$wm_pid"
     stop "$xvfb_pid"
     rm -rf "$work"
@@ -44,12 +45,24 @@ echo "background: none" >"$work/overlay"
 mkdir -p "$work/bin"
 printf '#!/bin/sh\nexit 0\n' >"$work/bin/fbsetbg"
 chmod +x "$work/bin/fbsetbg"
-HOME="$work" PATH="$work/bin:$PATH" fluxbox -rc "$work/fluxbox-init" >"$work/fluxbox.log" 2>&1 &
-wm_pid=$!
-for _ in $(seq 200); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.05
-done
+if [ "${TAVLO_TEST_TRAY_LATER:-}" = 1 ]; then
+    # The command starts the window manager, and with it the tray, when it chooses to, by running
+    # $TAVLO_TEST_START_WM; it is stopped here at the end all the same.
+    cat >"$work/start-wm" <<START
+#!/bin/sh
+echo \$\$ >"$work/wm.pid"
+HOME="$work" PATH="$work/bin:$PATH" exec fluxbox -rc "$work/fluxbox-init" >"$work/fluxbox.log" 2>&1
+START
+    chmod +x "$work/start-wm"
+    export TAVLO_TEST_START_WM="$work/start-wm"
+else
+    HOME="$work" PATH="$work/bin:$PATH" fluxbox -rc "$work/fluxbox-init" >"$work/fluxbox.log" 2>&1 &
+    wm_pid=$!
+    for _ in $(seq 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
+fi
 
 # The tests must not find a desktop's D-Bus tray or a Wayland compositor of the machine.
 unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE

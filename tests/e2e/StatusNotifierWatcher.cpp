@@ -27,14 +27,16 @@ class StatusNotifierWatcherAdaptor : public QDBusAbstractAdaptor {
 public:
     explicit StatusNotifierWatcherAdaptor(StatusNotifierWatcher *watcher)
         : QDBusAbstractAdaptor(watcher)
-        , m_watcher(watcher) {
+        , m_watcher(watcher)
+    {
         connect(watcher, &StatusNotifierWatcher::itemRegistered, this,
                 &StatusNotifierWatcherAdaptor::StatusNotifierItemRegistered);
         connect(watcher, &StatusNotifierWatcher::itemUnregistered, this,
                 &StatusNotifierWatcherAdaptor::StatusNotifierItemUnregistered);
     }
 
-    QStringList registeredStatusNotifierItems() const {
+    QStringList registeredStatusNotifierItems() const
+    {
         QStringList ids;
         for (const StatusNotifierWatcher::Item &item : m_watcher->items())
             ids << item.id();
@@ -45,7 +47,8 @@ public:
     int protocolVersion() const { return 0; }
 
 public slots:
-    void RegisterStatusNotifierItem(const QString &service, const QDBusMessage &message) {
+    void RegisterStatusNotifierItem(const QString &service, const QDBusMessage &message)
+    {
         m_watcher->registerItem(service, message);
     }
     void RegisterStatusNotifierHost(const QString &service) { m_watcher->registerHost(service); }
@@ -63,18 +66,21 @@ private:
 StatusNotifierWatcher::StatusNotifierWatcher(const QDBusConnection &connection, QObject *parent)
     : QObject(parent)
     , m_connection(connection)
-    , m_owners(QString(), connection, QDBusServiceWatcher::WatchForUnregistration) {
+    , m_owners(QString(), connection, QDBusServiceWatcher::WatchForUnregistration)
+{
     new StatusNotifierWatcherAdaptor(this);
     connect(&m_owners, &QDBusServiceWatcher::serviceUnregistered, this,
             &StatusNotifierWatcher::onServiceUnregistered);
 }
 
-StatusNotifierWatcher::~StatusNotifierWatcher() {
+StatusNotifierWatcher::~StatusNotifierWatcher()
+{
     m_connection.unregisterService(WatcherService);
     m_connection.unregisterObject(WatcherPath);
 }
 
-bool StatusNotifierWatcher::start() {
+bool StatusNotifierWatcher::start()
+{
     if (!m_connection.registerObject(WatcherPath, this)) {
         qWarning() << "cannot register" << WatcherPath << m_connection.lastError().message();
         return false;
@@ -86,8 +92,8 @@ bool StatusNotifierWatcher::start() {
     return true;
 }
 
-void StatusNotifierWatcher::registerItem(const QString &serviceOrPath,
-                                         const QDBusMessage &message) {
+void StatusNotifierWatcher::registerItem(const QString &serviceOrPath, const QDBusMessage &message)
+{
     // Items name either their bus name, with the object at the usual path, or only a path on
     // the connection that calls.
     Item item;
@@ -107,11 +113,13 @@ void StatusNotifierWatcher::registerItem(const QString &serviceOrPath,
     emit itemRegistered(item.id());
 }
 
-void StatusNotifierWatcher::registerHost(const QString &) {
+void StatusNotifierWatcher::registerHost(const QString &)
+{
     // The host is always reported as present; another one changes nothing.
 }
 
-void StatusNotifierWatcher::onServiceUnregistered(const QString &service) {
+void StatusNotifierWatcher::onServiceUnregistered(const QString &service)
+{
     m_owners.removeWatchedService(service);
     for (qsizetype i = m_items.size() - 1; i >= 0; --i) {
         if (m_items[i].service == service) {
@@ -124,7 +132,8 @@ void StatusNotifierWatcher::onServiceUnregistered(const QString &service) {
 
 namespace {
 
-QString readToolTip(const QDBusArgument &argument, QString *text) {
+QString readToolTip(const QDBusArgument &argument, QString *text)
+{
     // (icon name, icon pixmaps a(iiay), title, text)
     QString iconName;
     QString title;
@@ -145,7 +154,8 @@ QString readToolTip(const QDBusArgument &argument, QString *text) {
     return title;
 }
 
-QList<QSize> readPixmapSizes(const QDBusArgument &argument, bool *malformed) {
+QList<QSize> readPixmapSizes(const QDBusArgument &argument, bool *malformed)
+{
     QList<QSize> sizes;
     argument.beginArray();
     while (!argument.atEnd()) {
@@ -167,7 +177,8 @@ QList<QSize> readPixmapSizes(const QDBusArgument &argument, bool *malformed) {
 } // namespace
 
 StatusNotifierItemState readStatusNotifierItem(const QDBusConnection &connection,
-                                               const StatusNotifierWatcher::Item &item) {
+                                               const StatusNotifierWatcher::Item &item)
+{
     QDBusMessage getAll = QDBusMessage::createMethodCall(
         item.service, item.path, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("GetAll"));
@@ -198,7 +209,8 @@ StatusNotifierItemState readStatusNotifierItem(const QDBusConnection &connection
 
 void sendToStatusNotifierItem(const QDBusConnection &connection,
                               const StatusNotifierWatcher::Item &item, const QString &method, int x,
-                              int y) {
+                              int y)
+{
     QDBusMessage call =
         QDBusMessage::createMethodCall(item.service, item.path, ItemInterface, method);
     call << x << y;

@@ -16,20 +16,23 @@ const QString MainTitle = QStringLiteral("Tavlo 1.0.8");
 // manager's frame, does not fit.
 class TavloWithoutTray {
 public:
-    TavloWithoutTray() {
+    TavloWithoutTray()
+    {
         m_process.setProgram(QStringLiteral(TAVLO_BINARY));
         m_process.setProcessChannelMode(QProcess::ForwardedChannels);
     }
     TavloWithoutTray(const TavloWithoutTray &) = delete;
     TavloWithoutTray &operator=(const TavloWithoutTray &) = delete;
-    ~TavloWithoutTray() {
+    ~TavloWithoutTray()
+    {
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished(3000);
         }
     }
 
-    bool start() {
+    bool start()
+    {
         m_process.start();
         const bool shown = m_process.waitForStarted() &&
                            waitFor([this] { return !isRunning() || mainWindowVisible(); }, 15000) &&
@@ -40,7 +43,8 @@ public:
     }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
 
-    QStringList windows() const {
+    QStringList windows() const
+    {
         if (!isRunning())
             return {};
         QStringList windows =
@@ -52,7 +56,8 @@ public:
         return windows;
     }
     // By exact title; Qt may give the window a new native window while it is hidden.
-    QString mainWindow() const {
+    QString mainWindow() const
+    {
         if (!isRunning())
             return {};
         return run(QStringLiteral("xdotool"),
@@ -67,7 +72,8 @@ public:
 
     // Windows embedded into another program's window, as an XEmbed tray icon is: mapped, kept
     // from the window manager like menus, but unlike menus not a child of the root.
-    QStringList embeddedWindows() const {
+    QStringList embeddedWindows() const
+    {
         const QRegularExpression root(QStringLiteral("Root window id: (0x[0-9a-f]+)"));
         const QRegularExpression parent(QStringLiteral("Parent window id: (0x[0-9a-f]+)"));
         QStringList embedded;
@@ -85,7 +91,8 @@ public:
     }
     // Popup menus are the program's mapped override-redirect windows that are children of the
     // root; the embedded tray icon is override-redirect too.
-    QStringList visiblePopupMenus() const {
+    QStringList visiblePopupMenus() const
+    {
         const QStringList embedded = embeddedWindows();
         QStringList menus;
         for (const QString &window : windows()) {
@@ -97,7 +104,8 @@ public:
         return menus;
     }
 
-    bool waitForExit(int timeoutMs = 5000) {
+    bool waitForExit(int timeoutMs = 5000)
+    {
         return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
     }
     int exitCode() const { return m_process.exitCode(); }
@@ -107,10 +115,25 @@ private:
     QProcess m_process;
 };
 
-bool windowManagerRunning() {
+bool windowManagerRunning()
+{
     return run(QStringLiteral("xprop"),
                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
         .contains(QLatin1String("window id"));
+}
+
+// Waits until the window stays where it is: the window manager lays out its toolbar and frames
+// after it starts.
+bool settles(const QString &window)
+{
+    QRect last;
+    return waitFor([&] {
+        const QRect now = clientRect(window);
+        const bool settled = now == last;
+        last = now;
+        QTest::qWait(100);
+        return settled;
+    });
 }
 
 } // namespace
@@ -125,7 +148,8 @@ private slots:
 
 private:
     // Picks a menu item by its access key and waits for the menu to close.
-    static bool pick(TavloWithoutTray &tavlo, const QString &accessKey) {
+    static bool pick(TavloWithoutTray &tavlo, const QString &accessKey)
+    {
         key(accessKey);
         const bool closed = waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); });
         // Qt ignores a press that comes within moments of a popup closing.
@@ -137,7 +161,8 @@ private:
     QProcess m_displayHolder;
 };
 
-void TestLateTray::initTestCase() {
+void TestLateTray::initTestCase()
+{
     QVERIFY2(qEnvironmentVariableIsSet("TAVLO_TEST_START_WM"),
              "run through with-desktop.sh with TAVLO_TEST_TRAY_LATER=1");
     QVERIFY(!windowManagerRunning());
@@ -156,7 +181,8 @@ void TestLateTray::initTestCase() {
     }));
 }
 
-void TestLateTray::iconIsEmbeddedOnceTheTrayAppears() {
+void TestLateTray::iconIsEmbeddedOnceTheTrayAppears()
+{
     TavloWithoutTray tavlo;
     QVERIFY(tavlo.start());
     // Moments for an icon to appear, were there anything to embed it into.
@@ -179,6 +205,7 @@ void TestLateTray::iconIsEmbeddedOnceTheTrayAppears() {
         10000));
     QCOMPARE(icons.size(), 1);
     const QString icon = icons.constFirst();
+    QVERIFY(settles(icon));
     screenshot(QStringLiteral("late-tray-embedded"));
 
     // The icon works as it does when the tray was there first.
@@ -192,6 +219,7 @@ void TestLateTray::iconIsEmbeddedOnceTheTrayAppears() {
     // The tray now being there, hiding hides rather than minimizes, and the icon brings the window
     // back: through "&Open Tavlo" of its menu, and by a plain click.
     const QString window = tavlo.mainWindow();
+    QVERIFY(settles(window));
     clickAt(clientRect(window).bottomRight() - QPoint(8, 8));
     QVERIFY(waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); }));
     QVERIFY(pick(tavlo, QStringLiteral("h")));
@@ -219,7 +247,8 @@ void TestLateTray::iconIsEmbeddedOnceTheTrayAppears() {
     QCOMPARE(tavlo.exitCode(), 0);
 }
 
-void TestLateTray::cleanupTestCase() {
+void TestLateTray::cleanupTestCase()
+{
     for (QProcess *process : {&m_windowManager, &m_displayHolder}) {
         if (process->state() != QProcess::NotRunning) {
             process->terminate();

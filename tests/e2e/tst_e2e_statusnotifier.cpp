@@ -21,20 +21,23 @@ const QString AboutTitle = QStringLiteral("About Tavlo1.0.8");
 // one, does not fit.
 class TavloOnBus {
 public:
-    TavloOnBus() {
+    TavloOnBus()
+    {
         m_process.setProgram(QStringLiteral(TAVLO_BINARY));
         m_process.setProcessChannelMode(QProcess::ForwardedChannels);
     }
     TavloOnBus(const TavloOnBus &) = delete;
     TavloOnBus &operator=(const TavloOnBus &) = delete;
-    ~TavloOnBus() {
+    ~TavloOnBus()
+    {
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished(3000);
         }
     }
 
-    bool start() {
+    bool start()
+    {
         m_process.start();
         if (!m_process.waitForStarted())
             return false;
@@ -66,7 +69,8 @@ public:
     qint64 pid() const { return m_process.processId(); }
 
     // By exact title: while the About box is open a looser match could find the box.
-    QString visibleWindowTitled(const QString &title) const {
+    QString visibleWindowTitled(const QString &title) const
+    {
         if (m_process.state() == QProcess::NotRunning)
             return {};
         return run(QStringLiteral("xdotool"),
@@ -81,7 +85,8 @@ public:
     QString mainWindow() const { return visibleWindowTitled(MainTitle); }
     QString aboutWindow() const { return visibleWindowTitled(AboutTitle); }
 
-    QStringList windows() const {
+    QStringList windows() const
+    {
         if (m_process.state() == QProcess::NotRunning)
             return {};
         QStringList windows =
@@ -93,7 +98,8 @@ public:
         return windows;
     }
     // Popup menus are the program's mapped override-redirect windows.
-    QStringList visiblePopupMenus() const {
+    QStringList visiblePopupMenus() const
+    {
         QStringList menus;
         for (const QString &window : windows()) {
             const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
@@ -105,7 +111,8 @@ public:
     }
     // Windows embedded into another program's window, as an XEmbed tray icon is: mapped, kept
     // from the window manager like menus, but unlike menus not a child of the root.
-    QStringList embeddedWindows() const {
+    QStringList embeddedWindows() const
+    {
         const QRegularExpression root(QStringLiteral("Root window id: (0x[0-9a-f]+)"));
         const QRegularExpression parent(QStringLiteral("Parent window id: (0x[0-9a-f]+)"));
         QStringList embedded;
@@ -122,7 +129,8 @@ public:
         return embedded;
     }
 
-    bool waitForExit(int timeoutMs = 5000) {
+    bool waitForExit(int timeoutMs = 5000)
+    {
         return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
     }
     int exitCode() const { return m_process.exitCode(); }
@@ -149,13 +157,15 @@ private:
     // Starts Tavlo and waits for the item it registers with the watcher.
     bool startWithItem(TavloOnBus &tavlo, StatusNotifierWatcher::Item &item);
     // A panel sends the pointer's position; Tavlo opens its menu at the pointer anyway.
-    void sendClick(const StatusNotifierWatcher::Item &item, const QString &method) {
+    void sendClick(const StatusNotifierWatcher::Item &item, const QString &method)
+    {
         sendToStatusNotifierItem(m_bus, item, method, 1200, 790);
     }
     static bool hideToTray(TavloOnBus &tavlo);
     bool openTrayMenu(TavloOnBus &tavlo, const StatusNotifierWatcher::Item &item);
     // Picks a menu item by its access key and waits for the menu to close.
-    static bool pick(TavloOnBus &tavlo, const QString &accessKey) {
+    static bool pick(TavloOnBus &tavlo, const QString &accessKey)
+    {
         key(accessKey);
         const bool closed = waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); });
         // Qt ignores a press that comes within moments of a popup closing.
@@ -167,7 +177,8 @@ private:
     std::unique_ptr<StatusNotifierWatcher> m_watcher;
 };
 
-void TestStatusNotifierItem::initTestCase() {
+void TestStatusNotifierItem::initTestCase()
+{
     // Only ever the bus of with-session-bus.sh, never a desktop session's.
     const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
     QVERIFY2(!address.isEmpty() && address == qEnvironmentVariable("TAVLO_TEST_PRIVATE_BUS"),
@@ -178,7 +189,8 @@ void TestStatusNotifierItem::initTestCase() {
     QVERIFY(m_watcher->start());
 }
 
-bool TestStatusNotifierItem::startWithItem(TavloOnBus &tavlo, StatusNotifierWatcher::Item &item) {
+bool TestStatusNotifierItem::startWithItem(TavloOnBus &tavlo, StatusNotifierWatcher::Item &item)
+{
     if (!tavlo.start()) {
         qWarning() << "tavlo did not show its window";
         return false;
@@ -197,7 +209,8 @@ bool TestStatusNotifierItem::startWithItem(TavloOnBus &tavlo, StatusNotifierWatc
     return registered;
 }
 
-bool TestStatusNotifierItem::hideToTray(TavloOnBus &tavlo) {
+bool TestStatusNotifierItem::hideToTray(TavloOnBus &tavlo)
+{
     // The File menu from the corner picture, 2 px inside the editor's bottom-right corner.
     clickAt(clientRect(tavlo.mainWindow()).bottomRight() - QPoint(8, 8));
     if (!waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); })) {
@@ -212,12 +225,14 @@ bool TestStatusNotifierItem::hideToTray(TavloOnBus &tavlo) {
 }
 
 bool TestStatusNotifierItem::openTrayMenu(TavloOnBus &tavlo,
-                                          const StatusNotifierWatcher::Item &item) {
+                                          const StatusNotifierWatcher::Item &item)
+{
     sendClick(item, QStringLiteral("ContextMenu"));
     return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); });
 }
 
-void TestStatusNotifierItem::registersItemWithToolTipAndIcon() {
+void TestStatusNotifierItem::registersItemWithToolTipAndIcon()
+{
     TavloOnBus tavlo;
     StatusNotifierWatcher::Item item;
     QVERIFY(startWithItem(tavlo, item));
@@ -237,7 +252,8 @@ void TestStatusNotifierItem::registersItemWithToolTipAndIcon() {
     screenshot(QStringLiteral("statusnotifier-start"));
 }
 
-void TestStatusNotifierItem::activateShowsTheHiddenWindow() {
+void TestStatusNotifierItem::activateShowsTheHiddenWindow()
+{
     TavloOnBus tavlo;
     StatusNotifierWatcher::Item item;
     QVERIFY(startWithItem(tavlo, item));
@@ -249,7 +265,8 @@ void TestStatusNotifierItem::activateShowsTheHiddenWindow() {
         waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
 }
 
-void TestStatusNotifierItem::contextMenuOpensTheTrayMenu() {
+void TestStatusNotifierItem::contextMenuOpensTheTrayMenu()
+{
     TavloOnBus tavlo;
     StatusNotifierWatcher::Item item;
     QVERIFY(startWithItem(tavlo, item));
@@ -267,7 +284,8 @@ void TestStatusNotifierItem::contextMenuOpensTheTrayMenu() {
     QVERIFY(waitFor([&] { return tavlo.mainWindowVisible(); }));
 }
 
-void TestStatusNotifierItem::aboutBoxSwitchesTheItemOff() {
+void TestStatusNotifierItem::aboutBoxSwitchesTheItemOff()
+{
     TavloOnBus tavlo;
     StatusNotifierWatcher::Item item;
     QVERIFY(startWithItem(tavlo, item));
@@ -297,7 +315,8 @@ void TestStatusNotifierItem::aboutBoxSwitchesTheItemOff() {
     QVERIFY(waitFor([&] { return tavlo.mainWindowVisible(); }));
 }
 
-void TestStatusNotifierItem::exitFromContextMenuEndsTheProgram() {
+void TestStatusNotifierItem::exitFromContextMenuEndsTheProgram()
+{
     TavloOnBus tavlo;
     StatusNotifierWatcher::Item item;
     QVERIFY(startWithItem(tavlo, item));

@@ -35,7 +35,8 @@ bus_pid=$!
 for _ in $(seq 200); do [ -s "$work/address" ] && break; sleep 0.05; done
 [ -s "$work/address" ] || { echo "dbus-daemon did not start"; cat "$work/bus.log"; exit 1; }
 
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/address")
+DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/address")
+export DBUS_SESSION_BUS_ADDRESS
 # Tells the test that the bus is this private one and not a desktop's.
 export TAVLO_TEST_PRIVATE_BUS="$DBUS_SESSION_BUS_ADDRESS"
 "$@"

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Measures Tavlo beside floors that are measured in the same run, on a private X desktop (Xvfb,
+# fluxbox and its system tray, as the end-to-end tests use), and prints one table. Builds what it
+# needs in Release first.
+#
+#   bench/run.sh [--quick] [--runs N] [--idle SECONDS]
+#
+#   start-up   exec to the first mapped top-level window (tavlo_waitmap, from X events), Tavlo
+#              and tavlo_floor (a bare editor window of the same inner size and a tray icon);
+#              5 times as many samples as the other figures, as they are short and noisy
+#   idle       RSS and PSS 2 s after the window is mapped; CPU time over an idle period, shown,
+#              and for Tavlo also hidden in the tray through File > Hide
+#   documents  open and save of 1, 10, 50 and 100 MiB files (ASCII words with CR LF, accented
+#              UTF-8 words with LF) through Tavlo's own main window and File menu, with scripted
+#              file dialogs (tavlo_bench_driver); floors: read+decode, a bare QPlainTextEdit,
+#              write+fsync, each in a fresh process; peak RSS of the open
+#   typing     key press to paint, 20 presses, in a 10 MiB document at its start and end and in
+#              documents of one line without spaces
+#
+# --quick: 2 runs instead of 5, 5 s idle periods instead of 30, only 1 and 10 MiB documents and a
+# 32 KiB line. The goals are printed beside the figures; the exit code says only whether every
+# figure could be measured, not whether the goals are met. The machine's load is printed too:
+# figures taken on a busy machine are noisy.
+#
+# TAVLO_BENCH_BUILD_DIR (default build-bench) and TAVLO_BENCH_DATA_DIR (default the build dir's
+# bench-data; it must be on a real disk for fsync to mean anything) can be set.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+usage() { sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; }
+
+quick=0
+runs=""
+idle=""
+while [ $# -gt 0 ]; do
+    case $1 in
+    --quick) quick=1 ;;
+    --runs) runs=$2; shift ;;
+    --idle) idle=$2; shift ;;
+    -h | --help) usage; exit 0 ;;
+    *) usage >&2; exit 2 ;;
+    esac
+    shift
+done
+
+build=${TAVLO_BENCH_BUILD_DIR:-$root/build-bench}
+data=${TAVLO_BENCH_DATA_DIR:-$build/bench-data}
+if [ "$quick" = 1 ]; then
+    runs=${runs:-2} idle=${idle:-5} sizes="1 10" longlines="32768"
+else
+    runs=${runs:-5} idle=${idle:-30} sizes="1 10 50 100" longlines="32768 1048576"
+fi
+mkdir -p "$build" "$data"
+
+echo "Building (Release) in $build ..." >&2
+build_start=$SECONDS
+if ! { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release &&
+    cmake --build "$build" -j"$(nproc)" --target tavlo tavlo_floor tavlo_waitmap \
+        tavlo_bench_driver tavlo_bench_floors tavlo_bench_gen; } >"$build/bench-build.log" 2>&1; then
+    tail -n 40 "$build/bench-build.log" >&2
+    echo "bench: the build failed" >&2
+    exit 1
+fi
+echo "Built in $((SECONDS - build_start)) s." >&2
+
+results=$(mktemp)
+log="$build/bench-programs.log"
+: >"$log"
+trap 'rm -f "$results"' EXIT
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+measure_start=$SECONDS
+echo "Measuring ($runs runs each; program messages in $log) ..." >&2
+status=0
+BENCH_BUILD="$build" BENCH_DATA="$data" BENCH_RESULTS="$results" BENCH_LOG="$log" \
+    BENCH_RUNS="$runs" BENCH_IDLE="$idle" BENCH_SIZES="$sizes" BENCH_LONGLINES="$longlines" \
+    BENCH_CAP=20 BENCH_FILE_CAP=60 \
+    "$root/tests/e2e/with-desktop.sh" "$root/bench/measure.sh" || status=$?
+elapsed=$((SECONDS - measure_start))
+
+echo
+echo "Tavlo $(sed -n 's/^project(tavlo VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt") benchmark$([ "$quick" = 1 ] && echo ' (--quick)'):" \
+    "$runs runs each, idle period ${idle} s, measured in ${elapsed} s on $(nproc) cores;" \
+    "load average before ${load_before}, after $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+awk -f "$root/bench/table.awk" "$results"
+echo
+echo "Times in ms, memory in MiB; min and median over the runs (typing: over the presses, each"
+echo "process one run); ratio = Tavlo's median / the floor's median. A '> N s' run was stopped"
+echo "at its cap. Peak RSS and growth: the floor columns show the file size. CPU time is counted"
+echo "in clock ticks of $((1000 / $(getconf CLK_TCK))) ms."
+if [ "$status" -ne 0 ]; then
+    echo "bench: some figures could not be measured; see the messages above and $log" >&2
+fi
+exit "$status"

@@ -1,0 +1,102 @@
+# Prints the figures that bench/measure.sh recorded as one aligned plain-text table.
+#   meta  ID LABEL UNIT GOALKIND GOALVALUE
+#   value ID ROLE VALUE        (ROLE floor or tavlo; VALUE a number or "timeout:SECONDS")
+# The ratio is Tavlo's median over the floor's median. Goals: ratio (ratio <= value), max
+# (Tavlo's largest value <= value), zero (every Tavlo value is 0), none.
+BEGIN { FS = "\t" }
+
+$1 == "meta" {
+    if (!($2 in label))
+        order[++count] = $2
+    label[$2] = $3; unit[$2] = $4; kind[$2] = $5; goal[$2] = $6
+    next
+}
+$1 == "value" {
+    key = $2 SUBSEP $3
+    values[key] = (key in values) ? values[key] " " $4 : $4
+}
+
+# Fills s["n"], s["min"], s["med"], s["max"], s["cap"] (the cap of a run cut off, or "").
+function stats(list, s,    parts, total, numbers, n, i, j, v) {
+    s["n"] = 0; s["min"] = ""; s["med"] = ""; s["max"] = ""; s["cap"] = ""
+    if (list == "")
+        return
+    total = split(list, parts, " ")
+    s["n"] = total
+    n = 0
+    for (i = 1; i <= total; i++) {
+        if (parts[i] ~ /^timeout:/) {
+            s["cap"] = substr(parts[i], 9)
+            continue
+        }
+        v = parts[i] + 0
+        for (j = n; j >= 1 && numbers[j] > v; j--)
+            numbers[j + 1] = numbers[j]
+        numbers[j + 1] = v
+        n++
+    }
+    if (n == 0)
+        return
+    s["min"] = numbers[1]
+    s["max"] = numbers[n]
+    s["med"] = (n % 2) ? numbers[(n + 1) / 2] : (numbers[n / 2] + numbers[n / 2 + 1]) / 2
+}
+
+function show(v, u) {
+    if (v == "")
+        return "-"
+    if (u == "ratio")
+        return sprintf(v < 10 ? "%.3f" : "%.1f", v)
+    return sprintf("%.1f", v)
+}
+
+function goaltext(id, g) {
+    g = goal[id]
+    if (kind[id] == "ratio") return sprintf("<= %gx floor", g)
+    if (kind[id] == "max") return sprintf("max <= %g %s", g, unit[id])
+    if (kind[id] == "zero") return "0 (no CPU)"
+    return "-"
+}
+
+function line(a, b, c, d, e, f, g, h, i, j, k) {
+    printf "%-52s %-4s %3s %9s %9s %9s %9s %9s %7s  %-15s %s\n", a, b, c, d, e, f, g, h, i, j, k
+}
+
+END {
+    line("figure", "unit", "n", "floor min", "floor med", "tavlo min", "tavlo med", "tavlo max",
+         "ratio", "goal", "verdict")
+    line("------", "----", "-", "---------", "---------", "---------", "---------", "---------",
+         "-----", "----", "-------")
+    for (r = 1; r <= count; r++) {
+        id = order[r]
+        stats(values[id SUBSEP "floor"], f)
+        stats(values[id SUBSEP "tavlo"], t)
+        ratio = ""
+        if (f["med"] != "" && t["med"] != "" && f["med"] > 0)
+            ratio = t["med"] / f["med"]
+        if (f["med"] != "" && f["med"] == 0 && t["med"] != "" && t["med"] == 0)
+            ratio = 1
+        tmax = show(t["max"])
+        if (t["cap"] != "")
+            tmax = "> " t["cap"] " s"
+        fmin = show(f["min"]); fmed = show(f["med"])
+        if (f["cap"] != "" && f["med"] == "") {
+            fmin = "> " f["cap"] " s"; fmed = fmin
+        }
+
+        verdict = "-"
+        if (t["n"] == 0)
+            verdict = "not measured"
+        else if (kind[id] == "ratio") {
+            if (t["cap"] != "" && f["cap"] == "") verdict = "not met"
+            else if (ratio == "") verdict = "n/a"
+            else verdict = (ratio <= goal[id]) ? "met" : "not met"
+        } else if (kind[id] == "max")
+            verdict = (t["cap"] == "" && t["max"] <= goal[id]) ? "met" : "not met"
+        else if (kind[id] == "zero")
+            verdict = (t["cap"] == "" && t["max"] == 0) ? "met" : "not met"
+
+        line(label[id], unit[id], t["n"], fmin, fmed, show(t["min"]), show(t["med"]), tmax,
+             show(ratio, "ratio"), goaltext(id), verdict)
+    }
+}

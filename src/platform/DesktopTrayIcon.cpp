@@ -9,7 +9,10 @@ DesktopTrayIcon::DesktopTrayIcon(QObject *parent)
     , m_icon(QIcon(new CrispIconEngine(QPixmap(QStringLiteral(":/images/tray.xpm")),
                                        QPixmap(QStringLiteral(":/images/tray@2x.xpm")))))
 {
-    connect(&m_icon, &QSystemTrayIcon::activated, this, &DesktopTrayIcon::onActivated);
+    // Queued: the tray menu runs an event loop of its own, and a D-Bus panel's ContextMenu call
+    // would otherwise be answered only once the menu, or the About box picked from it, closes.
+    connect(&m_icon, &QSystemTrayIcon::activated, this, &DesktopTrayIcon::onActivated,
+            Qt::QueuedConnection);
     // Shown from the start: the icon is the way back to a hidden window.
     m_icon.show();
 }

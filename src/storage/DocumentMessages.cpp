@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -61,6 +62,14 @@ QString mixedLineEnds(const QString &path)
     return tr("%1 mixes different kinds of line ends. When you save it, all its line ends "
               "will be made like the first one.")
         .arg(quoted(path));
+}
+
+QString slowLongLine(const QString &path, qsizetype length)
+{
+    return tr("%1 has a line of %2 characters. The editor is slow with lines that long: opening "
+              "the file and every key press in that line can take from seconds to minutes.\n\n"
+              "Open it anyway?")
+        .arg(quoted(path), QLocale().toString(length));
 }
 
 QString editorCannotHold(const QString &path, const QString &characters)

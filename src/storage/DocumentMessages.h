@@ -7,6 +7,7 @@ namespace DocumentMessages {
 QString openFailed(const QString &path, const QString &reason);
 QString saveFailed(const QString &path, const QString &reason);
 QString mixedLineEnds(const QString &path);
+QString slowLongLine(const QString &path, qsizetype length);
 QString editorCannotHold(const QString &path, const QString &characters);
 QString encodingCannotHold(const QString &encodingName, const QString &characters);
 // "U+2029 (paragraph separator)"-style list of characters, for messages.

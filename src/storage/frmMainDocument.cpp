@@ -8,6 +8,7 @@
 #include "storage/DocumentMessages.h"
 #include "storage/EditorText.h"
 #include "storage/FileJob.h"
+#include "storage/LongLines.h"
 #include "storage/openAndSave.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@ struct OpenOutcome {
     bool missing = false;
     openAndSave::ReadResult read;
     DecodedDocument document;
+    qsizetype longestLine = 0;
 };
 
 // What writing the text came to.
@@ -49,6 +51,7 @@ OpenOutcome readDocument(const QString &path)
     if (outcome.read.ok) {
         outcome.document = decodeDocument(outcome.read.bytes);
         outcome.read.bytes.clear();
+        outcome.longestLine = longestLineLength(outcome.document.text);
     }
     return outcome;
 }
@@ -98,6 +101,12 @@ void frmMain::openFinished(const QString &path, const OpenOutcome &outcome)
         // write this text over the file that could not be opened.
         m_platform.messageBoxes.warn(this, tr("Open"),
                                      DocumentMessages::openFailed(path, outcome.read.error));
+        return;
+    }
+    if (outcome.longestLine > SlowLineLength
+        && !m_platform.messageBoxes.confirm(
+            this, tr("Open"), DocumentMessages::slowLongLine(path, outcome.longestLine),
+            tr("Open Anyway"))) {
         return;
     }
     showDocument(path, outcome.document);

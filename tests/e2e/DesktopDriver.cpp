@@ -150,7 +150,7 @@ bool TavloProcess::start()
         return !m_mainWindow.isEmpty() && !m_trayWindow.isEmpty()
                && desktop::isViewable(m_mainWindow)
                && desktop::property(m_mainWindow, QStringLiteral("_NET_FRAME_EXTENTS")).contains(u'=');
-    }, 15000);
+    }, 30000);
     if (!started)
         qWarning() << "tavlo did not show its window and tray icon; main window" << m_mainWindow
                    << "tray icon" << m_trayWindow << "windows" << windows();

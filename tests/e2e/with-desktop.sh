@@ -58,13 +58,18 @@ START
 else
     HOME="$work" PATH="$work/bin:$PATH" fluxbox -rc "$work/fluxbox-init" >"$work/fluxbox.log" 2>&1 &
     wm_pid=$!
-    for _ in $(seq 200); do
+    # On a loaded machine the window manager can take a while; without it nothing can pass.
+    for _ in $(seq 600); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
         sleep 0.05
     done
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \
+        || { echo "fluxbox did not start"; cat "$work/fluxbox.log"; exit 1; }
 fi
 
 # The tests must not find a desktop's D-Bus tray or a Wayland compositor of the machine.
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE
+# With no address at all, the D-Bus library would start a bus of its own on the X display.
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 "$@"

@@ -12,6 +12,7 @@
 #include "app/MenuDesign.h"
 #include "app/frmMain.h"
 #include "storage/EditorText.h"
+#include "storage/LongLines.h"
 #include "storage/TextFormat.h"
 
 #include <memory>
@@ -143,6 +144,8 @@ private slots:
     void roundTripKeepsBytes();
     void mixedLineEndsWarnAndBecomeUniform();
     void paragraphSeparatorWarns();
+    void veryLongLineAsksFirst_data();
+    void veryLongLineAsksFirst();
     void unrepresentableCharacterAsks_data();
     void unrepresentableCharacterAsks();
     void failedSaveOffersAnotherName_data();
@@ -493,6 +496,33 @@ void tst_frmMainDocument::paragraphSeparatorWarns() {
     QVERIFY(w.warnings()[0].contains(u"U+2029"_s));
     QVERIFY(w.warnings()[0].contains(QDir::toNativeSeparators(file)));
     QCOMPARE(w.path(), file);
+}
+
+void tst_frmMainDocument::veryLongLineAsksFirst_data() {
+    QTest::addColumn<bool>("agree");
+    QTest::newRow("declined") << false;
+    QTest::newRow("agreed") << true;
+}
+
+// A line long enough to make every key press slow is opened only when the user agrees; lines
+// up to the limit open without a question.
+void tst_frmMainDocument::veryLongLineAsksFirst() {
+    QFETCH(bool, agree);
+    Window w;
+    const QString atLimit = path(u"at-limit.txt"_s);
+    QVERIFY(put(atLimit, QByteArray(SlowLineLength, 'a') + "\n"));
+    QVERIFY(w.open(atLimit));
+    QVERIFY(w.platform.messageBoxes.questions.isEmpty());
+    QCOMPARE(w.path(), atLimit);
+
+    const QString tooLong = path(u"too-long.txt"_s);
+    QVERIFY(put(tooLong, "short\n" + QByteArray(SlowLineLength + 1, 'b') + "\nshort\n"));
+    w.platform.messageBoxes.answers.push_back(agree);
+    QVERIFY(w.open(tooLong));
+    QCOMPARE(w.platform.messageBoxes.questions.size(), 1);
+    QVERIFY(w.platform.messageBoxes.questions[0].contains(QDir::toNativeSeparators(tooLong)));
+    QCOMPARE(w.path(), agree ? tooLong : atLimit);
+    QCOMPARE(w.text().size(), agree ? 6 + SlowLineLength + 1 + 7 : SlowLineLength + 1);
 }
 
 void tst_frmMainDocument::unrepresentableCharacterAsks_data() {

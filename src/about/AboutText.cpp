@@ -1,14 +1,17 @@
 #include "about/AboutText.h"
 
-QString aboutTitle(const AppVersion &version) {
+QString aboutTitle(const AppVersion &version)
+{
     return QStringLiteral("About Tavlo") + versionNumbers(version);
 }
 
-QString copyrightNotice() {
+QString copyrightNotice()
+{
     return QStringLiteral("\u00A9 2026 Marlov Venstad");
 }
 
-QString aboutText() {
+QString aboutText()
+{
     const QString lineBreak = QStringLiteral("\r\n");
     const QString quote = QStringLiteral("\"");
     const QString wendle = quote + QStringLiteral("Wendle") + quote;

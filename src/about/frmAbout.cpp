@@ -24,7 +24,8 @@ constexpr int IconSize = 32;
 constexpr Qt::WindowFlags DialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
-QLabel *makeLabel(QWidget *parent) {
+QLabel *makeLabel(QWidget *parent)
+{
     auto *label = new QLabel(parent);
     label->setFocusPolicy(Qt::NoFocus);
     label->setTextFormat(Qt::PlainText);
@@ -35,7 +36,8 @@ QLabel *makeLabel(QWidget *parent) {
 
 frmAbout::frmAbout(QWidget *parent)
     : QDialog(parent, DialogFlags)
-    , m_placement(new FramedPlacement(*this, [this] { centreOnScreen(); })) {
+    , m_placement(new FramedPlacement(*this, [this] { centreOnScreen(); }))
+{
     setModal(true);
     setFixedSize(twipsToPixels(InnerWidth, logicalDpiX()),
                  twipsToPixels(InnerHeight, logicalDpiY()));
@@ -79,24 +81,28 @@ frmAbout::frmAbout(QWidget *parent)
     Form_Load();
 }
 
-QLabel *frmAbout::lbl(int index) const {
+QLabel *frmAbout::lbl(int index) const
+{
     if (index < 0 || index >= int(m_lbl.size()))
         return nullptr;
     return m_lbl[index];
 }
 
-void frmAbout::Form_Load() {
+void frmAbout::Form_Load()
+{
     setWindowTitle(aboutTitle());
     m_lbl[0]->setText(versionedProductString());
     // The label breaks lines at LF only; plain-text drawing keeps the indent's spaces.
     m_lbl[2]->setText(aboutText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void frmAbout::cmd_Click() {
+void frmAbout::cmd_Click()
+{
     accept();
 }
 
-void frmAbout::keyPressEvent(QKeyEvent *event) {
+void frmAbout::keyPressEvent(QKeyEvent *event)
+{
     // Only the button, or the window's close button, may dismiss the box; Esc is swallowed.
     if (event->matches(QKeySequence::Cancel)) {
         event->accept();
@@ -105,7 +111,8 @@ void frmAbout::keyPressEvent(QKeyEvent *event) {
     QDialog::keyPressEvent(event);
 }
 
-void frmAbout::showEvent(QShowEvent *event) {
+void frmAbout::showEvent(QShowEvent *event)
+{
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
         centreOnScreen();
@@ -114,15 +121,16 @@ void frmAbout::showEvent(QShowEvent *event) {
     }
 }
 
-void frmAbout::placeInTwips(QWidget *widget, float left, float top, float width,
-                            float height) const {
+void frmAbout::placeInTwips(QWidget *widget, float left, float top, float width, float height) const
+{
     const double dpiX = logicalDpiX();
     const double dpiY = logicalDpiY();
     widget->setGeometry(twipsToPixels(left, dpiX), twipsToPixels(top, dpiY),
                         twipsToPixels(width, dpiX), twipsToPixels(height, dpiY));
 }
 
-void frmAbout::centreOnScreen() {
+void frmAbout::centreOnScreen()
+{
     const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
     if (screen == nullptr)
         screen = QGuiApplication::primaryScreen();

@@ -4,7 +4,8 @@
 #include "about/frmAbout.h"
 #include "platform/TrayIconControl.h"
 
-void frmMain::aboutCommand() {
+void frmMain::aboutCommand()
+{
     // While the box is open the tray icon must not show the window or open its menu.
     trayIcon().setEnabled(false);
     // No owner window: the box is centred on the screen, also while the main window is hidden.
@@ -15,7 +16,8 @@ void frmMain::aboutCommand() {
     trayIcon().setEnabled(true);
 }
 
-void frmMain::Form_Unload() {
+void frmMain::Form_Unload()
+{
     if (m_about)
         m_about->close();
 }

@@ -2,8 +2,8 @@
 
 QString versionNumbers(const AppVersion &version)
 {
-    return QString::number(version.Major) + u'.' + QString::number(version.Minor) + u'.'
-           + QString::number(version.Revision);
+    return QString::number(version.Major) + u'.' + QString::number(version.Minor) + u'.' +
+           QString::number(version.Revision);
 }
 
 QString versionedProductString(const AppVersion &version)

@@ -9,8 +9,8 @@ namespace MenuDesign {
 inline constexpr const char *Separator = "-";
 
 inline constexpr const char *mnuFile = "&File";
-inline constexpr std::array<const char *, 7> mnuFileItem = {
-    "&Hide", Separator, "&Clear", "&Open", "&Save", Separator, "&Exit"};
+inline constexpr std::array<const char *, 7> mnuFileItem = {"&Hide", Separator, "&Clear", "&Open",
+                                                            "&Save", Separator, "&Exit"};
 enum FileItem : short { FileHide = 0, FileClear = 2, FileOpen = 3, FileSave = 4, FileExit = 6 };
 
 inline constexpr const char *mnuTray = "&Tray";

@@ -27,8 +27,8 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
 // Like a button: the click counts when the left button is released over the picture.
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool clicked = m_pressed && event->button() == Qt::LeftButton
-                         && rect().contains(event->position().toPoint());
+    const bool clicked = m_pressed && event->button() == Qt::LeftButton &&
+                         rect().contains(event->position().toPoint());
     m_pressed = false;
     if (clicked)
         emit Click();

@@ -1,10 +1,10 @@
 #include "app/frmMain.h"
 
 #include "app/AppVersion.h"
+#include "app/EditorFont.h"
 #include "app/MainLayout.h"
 #include "app/MenuDesign.h"
 #include "app/PictureBox.h"
-#include "app/EditorFont.h"
 #include "platform/FramedPlacement.h"
 #include "platform/TrayIconControl.h"
 #include "platform/WindowFrame.h"
@@ -101,7 +101,8 @@ void frmMain::createMenus()
 
 void frmMain::connectEvents()
 {
-    const auto connectArray = [this](const QList<QAction *> &items, void (frmMain::*handler)(short)) {
+    const auto connectArray = [this](const QList<QAction *> &items,
+                                     void (frmMain::*handler)(short)) {
         for (qsizetype index = 0; index < items.size(); ++index) {
             QAction *const item = items[index];
             connect(item, &QAction::triggered, this, [this, handler, index, item](bool checked) {

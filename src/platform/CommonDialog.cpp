@@ -19,8 +19,7 @@ FileDialogOptions optionsOf(const CommonDialog &dialog)
 
 CommonDialog::CommonDialog(FileDialogs &dialogs)
     : m_dialogs(dialogs)
-{
-}
+{}
 
 bool CommonDialog::ShowOpen(QWidget *parent)
 {

@@ -16,8 +16,7 @@ bool fits(const QPixmap &art, QSize slot)
 CrispIconEngine::CrispIconEngine(const QPixmap &normal, const QPixmap &doubled)
     : m_normal(normal)
     , m_doubled(doubled)
-{
-}
+{}
 
 void CrispIconEngine::paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State)
 {

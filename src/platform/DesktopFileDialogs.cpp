@@ -49,7 +49,7 @@ QStringList qtNameFilters(const QString &filter)
 }
 
 std::optional<QString> DesktopFileDialogs::showOpen(QWidget *parent,
-                                                     const FileDialogOptions &options)
+                                                    const FileDialogOptions &options)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -63,7 +63,7 @@ std::optional<QString> DesktopFileDialogs::showOpen(QWidget *parent,
 }
 
 std::optional<QString> DesktopFileDialogs::showSave(QWidget *parent,
-                                                     const FileDialogOptions &options)
+                                                    const FileDialogOptions &options)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -8,10 +8,10 @@ class QWidget;
 
 // What a file dialog is asked to show and to check before it returns a name.
 struct FileDialogOptions {
-    QString filter;               // "Name (*.ext)|*.ext|..." pairs, as the document commands give it
-    int filterIndex = 1;          // 1-based entry of the filter preselected
-    QString fileName;             // the name the dialog starts with
-    bool createPrompt = false;    // ask before returning the name of a file that does not exist
+    QString filter;            // "Name (*.ext)|*.ext|..." pairs, as the document commands give it
+    int filterIndex = 1;       // 1-based entry of the filter preselected
+    QString fileName;          // the name the dialog starts with
+    bool createPrompt = false; // ask before returning the name of a file that does not exist
     bool overwritePrompt = false; // ask before returning the name of a file that exists
 };
 

@@ -19,14 +19,17 @@ class PosixFile {
 };
 
 // strerror_r comes in a GNU and an XSI flavour; these overloads take either.
-[[maybe_unused]] QString systemMessage(const char *message, const char *) {
+[[maybe_unused]] QString systemMessage(const char *message, const char *)
+{
     return QString::fromLocal8Bit(message);
 }
-[[maybe_unused]] QString systemMessage(int result, const char *buffer) {
+[[maybe_unused]] QString systemMessage(int result, const char *buffer)
+{
     return result == 0 ? QString::fromLocal8Bit(buffer) : QString();
 }
 
-QString fallbackText(int error) {
+QString fallbackText(int error)
+{
     char buffer[256] = {};
     QString text = systemMessage(strerror_r(error, buffer, sizeof buffer), buffer);
     if (text.isEmpty())
@@ -38,43 +41,51 @@ QString fallbackText(int error) {
 
 } // namespace
 
-UniqueFd &UniqueFd::operator=(UniqueFd &&other) noexcept {
+UniqueFd &UniqueFd::operator=(UniqueFd &&other) noexcept
+{
     reset(other.release());
     return *this;
 }
 
-int UniqueFd::release() {
+int UniqueFd::release()
+{
     return std::exchange(m_fd, -1);
 }
 
-void UniqueFd::reset(int fd) {
+void UniqueFd::reset(int fd)
+{
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = fd;
 }
 
-int UniqueFd::close() {
+int UniqueFd::close()
+{
     // Linux frees the descriptor even when close() fails, so it is never retried.
     const int result = ::close(release());
     return result == 0 ? 0 : errno;
 }
 
-QByteArray nativePath(const QString &path) {
+QByteArray nativePath(const QString &path)
+{
     return QFile::encodeName(path);
 }
 
-QByteArray folderOf(const QByteArray &path) {
+QByteArray folderOf(const QByteArray &path)
+{
     const qsizetype slash = path.lastIndexOf('/');
     if (slash < 0)
         return QByteArrayLiteral(".");
     return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
-QByteArray fileNameOf(const QByteArray &path) {
+QByteArray fileNameOf(const QByteArray &path)
+{
     return path.mid(path.lastIndexOf('/') + 1);
 }
 
-QString errnoText(int error) {
+QString errnoText(int error)
+{
     switch (error) {
     case ENOENT:
         return PosixFile::tr("No such file or directory.");
@@ -120,22 +131,26 @@ QString errnoText(int error) {
     }
 }
 
-QString folderNotFileText() {
+QString folderNotFileText()
+{
     return PosixFile::tr("It is a folder, not a file.");
 }
 
-QString notRegularFileText() {
+QString notRegularFileText()
+{
     return PosixFile::tr("It is not a regular file.");
 }
 
-int clearNonBlocking(int fd) {
+int clearNonBlocking(int fd)
+{
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0)
         return errno;
     return 0;
 }
 
-int readToEnd(int fd, qint64 sizeHint, qint64 maxBytes, QByteArray &bytes) {
+int readToEnd(int fd, qint64 sizeHint, qint64 maxBytes, QByteArray &bytes)
+{
     constexpr qint64 step = 64 * 1024;
     // One byte more than expected, so that the end shows without growing the buffer.
     bytes.resize(std::clamp<qint64>(sizeHint + 1, 1, maxBytes + 1));
@@ -156,7 +171,8 @@ int readToEnd(int fd, qint64 sizeHint, qint64 maxBytes, QByteArray &bytes) {
     return 0;
 }
 
-int writeAllAt(int fd, QByteArrayView bytes, off_t offset) {
+int writeAllAt(int fd, QByteArrayView bytes, off_t offset)
+{
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t count =
@@ -172,7 +188,8 @@ int writeAllAt(int fd, QByteArrayView bytes, off_t offset) {
     return 0;
 }
 
-int syncFile(int fd) {
+int syncFile(int fd)
+{
     int result;
     do {
         result = ::fsync(fd);

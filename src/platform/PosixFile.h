@@ -12,10 +12,12 @@ class UniqueFd {
 public:
     UniqueFd() = default;
     explicit UniqueFd(int fd)
-        : m_fd(fd) {}
+        : m_fd(fd)
+    {}
     ~UniqueFd() { reset(); }
     UniqueFd(UniqueFd &&other) noexcept
-        : m_fd(other.release()) {}
+        : m_fd(other.release())
+    {}
     UniqueFd &operator=(UniqueFd &&other) noexcept;
     UniqueFd(const UniqueFd &) = delete;
     UniqueFd &operator=(const UniqueFd &) = delete;

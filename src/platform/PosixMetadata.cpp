@@ -10,7 +10,8 @@ namespace platform {
 namespace {
 
 // Sizes can change between asking and reading, hence the loop on ERANGE.
-template <typename Call> int readGrowing(Call call, QByteArray &out) {
+template <typename Call> int readGrowing(Call call, QByteArray &out)
+{
     for (;;) {
         const ssize_t needed = call(nullptr, 0);
         if (needed < 0)
@@ -28,12 +29,14 @@ template <typename Call> int readGrowing(Call call, QByteArray &out) {
     }
 }
 
-bool unsupported(int error) {
+bool unsupported(int error)
+{
     return error == ENOTSUP || error == EOPNOTSUPP;
 }
 
 // An empty list where the file system has no extended attributes.
-int namesFrom(int error, const QByteArray &list, QList<QByteArray> &names) {
+int namesFrom(int error, const QByteArray &list, QList<QByteArray> &names)
+{
     names.clear();
     if (unsupported(error))
         return 0;
@@ -46,7 +49,8 @@ int namesFrom(int error, const QByteArray &list, QList<QByteArray> &names) {
     return 0;
 }
 
-int sourceNames(const QByteArray &path, QList<QByteArray> &names) {
+int sourceNames(const QByteArray &path, QList<QByteArray> &names)
+{
     QByteArray list;
     const int error = readGrowing(
         [&](char *buffer, size_t size) { return ::listxattr(path.constData(), buffer, size); },
@@ -54,14 +58,16 @@ int sourceNames(const QByteArray &path, QList<QByteArray> &names) {
     return namesFrom(error, list, names);
 }
 
-int fdNames(int fd, QList<QByteArray> &names) {
+int fdNames(int fd, QList<QByteArray> &names)
+{
     QByteArray list;
     const int error = readGrowing(
         [&](char *buffer, size_t size) { return ::flistxattr(fd, buffer, size); }, list);
     return namesFrom(error, list, names);
 }
 
-int copyOne(const QByteArray &path, int fd, const QByteArray &name) {
+int copyOne(const QByteArray &path, int fd, const QByteArray &name)
+{
     QByteArray wanted;
     const auto readSource = [&](char *buffer, size_t size) {
         return ::getxattr(path.constData(), name.constData(), buffer, size);
@@ -83,7 +89,8 @@ int copyOne(const QByteArray &path, int fd, const QByteArray &name) {
 
 } // namespace
 
-int applyOwnerAndMode(int fd, const struct stat &status) {
+int applyOwnerAndMode(int fd, const struct stat &status)
+{
     struct stat current = {};
     if (::fstat(fd, &current) != 0)
         return errno;
@@ -97,7 +104,8 @@ int applyOwnerAndMode(int fd, const struct stat &status) {
     return 0;
 }
 
-int copyExtendedAttributes(const QByteArray &sourcePath, int fd) {
+int copyExtendedAttributes(const QByteArray &sourcePath, int fd)
+{
     QList<QByteArray> wanted;
     if (const int error = sourceNames(sourcePath, wanted))
         return error;

@@ -12,11 +12,13 @@
 namespace platform {
 namespace {
 
-FileContents failure(const QString &error) {
+FileContents failure(const QString &error)
+{
     return {{}, error};
 }
 
-QString tooLargeText(qint64 size, qint64 maxBytes) {
+QString tooLargeText(qint64 size, qint64 maxBytes)
+{
     const QLocale locale;
     const QString limit = locale.formattedDataSize(maxBytes, 0, QLocale::DataSizeIecFormat);
     if (size < 0) {
@@ -28,7 +30,8 @@ QString tooLargeText(qint64 size, qint64 maxBytes) {
 }
 
 // Why a file of this kind and size cannot be read; empty when it can.
-QString refusal(const struct stat &status, qint64 maxBytes) {
+QString refusal(const struct stat &status, qint64 maxBytes)
+{
     if (S_ISDIR(status.st_mode))
         return folderNotFileText();
     if (!S_ISREG(status.st_mode))
@@ -40,7 +43,8 @@ QString refusal(const struct stat &status, qint64 maxBytes) {
 
 } // namespace
 
-FileContents readRegularFile(const QString &path, qint64 maxBytes) {
+FileContents readRegularFile(const QString &path, qint64 maxBytes)
+{
     const QByteArray native = nativePath(path);
     // Looking before opening spares a device the side effects of being opened.
     struct stat status = {};

@@ -17,7 +17,8 @@ namespace {
 
 constexpr int maxLinkHops = 40;
 
-int readLink(const QByteArray &path, QByteArray &target) {
+int readLink(const QByteArray &path, QByteArray &target)
+{
     target.resize(256);
     for (;;) {
         const ssize_t length = ::readlink(path.constData(), target.data(), size_t(target.size()));
@@ -33,7 +34,8 @@ int readLink(const QByteArray &path, QByteArray &target) {
 
 // Follows symbolic links in the last part of the path to the file that really gets written;
 // that file may not exist yet (a dangling link).
-int resolveFinalTarget(QByteArray path, QByteArray &target) {
+int resolveFinalTarget(QByteArray path, QByteArray &target)
+{
     for (int hop = 0; hop < maxLinkHops; ++hop) {
         struct stat status = {};
         if (::lstat(path.constData(), &status) != 0 && errno != ENOENT)
@@ -51,7 +53,8 @@ int resolveFinalTarget(QByteArray path, QByteArray &target) {
 }
 
 // A rename is only durable once the folder that holds the name is synced.
-QString confirmSaved(const QByteArray &target) {
+QString confirmSaved(const QByteArray &target)
+{
     const UniqueFd folder(::open(folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     const int error = folder.isValid() ? syncFile(folder.get()) : errno;
     // A folder the user may not read cannot be opened to sync it, and some file systems cannot
@@ -64,7 +67,8 @@ QString confirmSaved(const QByteArray &target) {
 }
 
 // Writing can clear the set-user-ID and set-group-ID bits; they are put back before syncing.
-int fillAndClose(TempFile &temp, QByteArrayView bytes, std::optional<mode_t> mode) {
+int fillAndClose(TempFile &temp, QByteArrayView bytes, std::optional<mode_t> mode)
+{
     if (const int error = writeAllAt(temp.fd(), bytes, 0))
         return error;
     if (mode && ::fchmod(temp.fd(), *mode & 07777) != 0)
@@ -74,7 +78,8 @@ int fillAndClose(TempFile &temp, QByteArrayView bytes, std::optional<mode_t> mod
     return temp.close();
 }
 
-QString createNewFile(const QByteArray &target, QByteArrayView bytes) {
+QString createNewFile(const QByteArray &target, QByteArrayView bytes)
+{
     TempFile temp(target);
     if (const int error = temp.create(0666))
         return errnoText(error);
@@ -85,7 +90,8 @@ QString createNewFile(const QByteArray &target, QByteArrayView bytes) {
     return confirmSaved(target);
 }
 
-int writeWhole(int fd, QByteArrayView bytes) {
+int writeWhole(int fd, QByteArrayView bytes)
+{
     if (const int error = writeAllAt(fd, bytes, 0))
         return error;
     if (::ftruncate(fd, off_t(bytes.size())) != 0)
@@ -94,7 +100,8 @@ int writeWhole(int fd, QByteArrayView bytes) {
 }
 
 // Returns EINVAL when the path no longer leads to a regular file.
-int openForRewrite(const QByteArray &target, UniqueFd &fd, QByteArray &old) {
+int openForRewrite(const QByteArray &target, UniqueFd &fd, QByteArray &old)
+{
     fd.reset(::open(target.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.isValid())
         return errno;
@@ -113,7 +120,8 @@ int openForRewrite(const QByteArray &target, UniqueFd &fd, QByteArray &old) {
 // written over the old ones before the file is cut to length, rather than after truncating
 // it: the blocks of the old content then stay allocated, so putting it back needs no free space
 // on a full disk.
-QString rewriteInPlace(const QByteArray &target, QByteArrayView bytes) {
+QString rewriteInPlace(const QByteArray &target, QByteArrayView bytes)
+{
     UniqueFd fd;
     QByteArray old;
     if (const int error = openForRewrite(target, fd, old))
@@ -131,7 +139,8 @@ QString rewriteInPlace(const QByteArray &target, QByteArrayView bytes) {
 
 // The folder refused a new name (the user may not write to it, or it is locked) while the file
 // itself may still be writable.
-bool mayRewriteInPlace(int error) {
+bool mayRewriteInPlace(int error)
+{
     return error == EACCES || error == EPERM;
 }
 
@@ -140,7 +149,8 @@ bool mayRewriteInPlace(int error) {
 // extended attributes) or is not allowed (a folder the user may not write to while the file
 // is writable), the file is rewritten in place instead.
 QString replaceRegularFile(const QByteArray &target, const struct stat &status,
-                           QByteArrayView bytes) {
+                           QByteArrayView bytes)
+{
     TempFile temp(target);
     // Readable by the owner only until the old file's permissions are in place.
     if (const int error = temp.create(0600))
@@ -163,7 +173,8 @@ QString replaceRegularFile(const QByteArray &target, const struct stat &status,
 
 } // namespace
 
-QString replaceFileContents(const QString &path, QByteArrayView bytes) {
+QString replaceFileContents(const QString &path, QByteArrayView bytes)
+{
     QByteArray target;
     if (const int error = resolveFinalTarget(nativePath(path), target))
         return errnoText(error);

@@ -13,7 +13,8 @@ namespace {
 constexpr int suffixLength = 6;
 constexpr int attempts = 100;
 
-QByteArray randomSuffix() {
+QByteArray randomSuffix()
+{
     static constexpr char alphabet[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QByteArray suffix(suffixLength, Qt::Uninitialized);
@@ -24,7 +25,8 @@ QByteArray randomSuffix() {
 
 // The target's name, cut short enough that the temporary name stays within NAME_MAX; a cut
 // backs off to the start of a UTF-8 sequence.
-QByteArray shortenedName(QByteArray name) {
+QByteArray shortenedName(QByteArray name)
+{
     // "." before the name, ".tavlo-" and the suffix after it.
     constexpr qsizetype decorationLength = 1 + 7 + suffixLength;
     constexpr qsizetype room = NAME_MAX - decorationLength;
@@ -40,21 +42,24 @@ QByteArray shortenedName(QByteArray name) {
 } // namespace
 
 TempFile::TempFile(const QByteArray &targetPath)
-    : m_targetPath(targetPath) {
-}
+    : m_targetPath(targetPath)
+{}
 
-TempFile::~TempFile() {
+TempFile::~TempFile()
+{
     discard();
 }
 
-void TempFile::discard() {
+void TempFile::discard()
+{
     m_fd.reset();
     if (m_exists)
         ::unlink(m_path.constData());
     m_exists = false;
 }
 
-int TempFile::create(mode_t mode) {
+int TempFile::create(mode_t mode)
+{
     const QByteArray prefix =
         folderOf(m_targetPath) + "/." + shortenedName(fileNameOf(m_targetPath)) + ".tavlo-";
     for (int attempt = 0; attempt < attempts; ++attempt) {
@@ -73,7 +78,8 @@ int TempFile::create(mode_t mode) {
     return EEXIST;
 }
 
-int TempFile::renameOverTarget() {
+int TempFile::renameOverTarget()
+{
     if (::rename(m_path.constData(), m_targetPath.constData()) != 0)
         return errno;
     m_exists = false;

@@ -10,8 +10,7 @@
 
 namespace {
 
-template <typename Reply>
-using XcbReply = std::unique_ptr<Reply, decltype(&free)>;
+template <typename Reply> using XcbReply = std::unique_ptr<Reply, decltype(&free)>;
 
 // Qt does not always learn the frame of a window that the window manager framed without moving
 // it, but the window manager says so in a property of the window.
@@ -31,8 +30,8 @@ QMargins publishedFrameExtents(const QWidget &window)
     const auto id = static_cast<xcb_window_t>(window.windowHandle()->winId());
     const XcbReply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(
-            connection,
-            xcb_get_property(connection, 0, id, atom->atom, XCB_ATOM_CARDINAL, 0, 4), nullptr),
+            connection, xcb_get_property(connection, 0, id, atom->atom, XCB_ATOM_CARDINAL, 0, 4),
+            nullptr),
         &free);
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16)
         return {};

@@ -1,6 +1,7 @@
 #include "storage/DistinctCharacters.h"
 
-void DistinctCharacters::add(char32_t codePoint, QStringView units) {
+void DistinctCharacters::add(char32_t codePoint, QStringView units)
+{
     if (m_seen.contains(codePoint))
         return;
     m_seen.insert(codePoint);

@@ -23,7 +23,8 @@ struct DecodedText {
 
 // A byte-order mark is believed only when what follows it is valid in that encoding; otherwise
 // the mark is just the first bytes of some other text.
-std::optional<DecodedText> decodeAfterBom(QByteArrayView bytes) {
+std::optional<DecodedText> decodeAfterBom(QByteArrayView bytes)
+{
     if (bytes.startsWith(utf8Bom)) {
         if (auto text = utf8::decode(bytes.sliced(utf8Bom.size())))
             return DecodedText{std::move(*text), TextEncoding::Utf8WithBom};
@@ -37,7 +38,8 @@ std::optional<DecodedText> decodeAfterBom(QByteArrayView bytes) {
     return std::nullopt;
 }
 
-DecodedText decodeText(QByteArrayView bytes) {
+DecodedText decodeText(QByteArrayView bytes)
+{
     if (auto decoded = decodeAfterBom(bytes))
         return std::move(*decoded);
     if (auto text = utf8::decode(bytes))
@@ -48,7 +50,8 @@ DecodedText decodeText(QByteArrayView bytes) {
 // Two passes: the first finds the exact size and any character the encoding lacks, so that the
 // second writes into one allocation and nothing is produced for a text that cannot be saved.
 template <typename Writer>
-EncodedDocument encodeWith(QStringView text, const TextFormat &format, QByteArrayView bom) {
+EncodedDocument encodeWith(QStringView text, const TextFormat &format, QByteArrayView bom)
+{
     const QStringView lineEnd = lineEndCharacters(format.lineEnd);
     const qsizetype lineEndSize = lineEnd.size() * Writer::size(u'\r');
     const bool appendLineEnd = format.appendFinalLineEnd && !text.endsWith(u'\n');
@@ -85,7 +88,8 @@ EncodedDocument encodeWith(QStringView text, const TextFormat &format, QByteArra
 
 } // namespace
 
-DecodedDocument decodeDocument(const QByteArray &bytes) {
+DecodedDocument decodeDocument(const QByteArray &bytes)
+{
     DecodedText decoded = decodeText(bytes);
     const LineEndSummary lineEnds = normalizeLineEnds(decoded.text);
 
@@ -99,7 +103,8 @@ DecodedDocument decodeDocument(const QByteArray &bytes) {
     return document;
 }
 
-EncodedDocument encodeDocument(const QString &text, const TextFormat &format) {
+EncodedDocument encodeDocument(const QString &text, const TextFormat &format)
+{
     switch (format.encoding) {
     case TextEncoding::Utf8:
         return encodeWith<utf8::Writer>(text, format, {});

@@ -20,7 +20,8 @@ QString quoted(const QString &path)
 // Invisible and control characters are named by their code, the others shown as they are.
 QString describeCharacter(char32_t character)
 {
-    const QString code = QStringLiteral("U+%1").arg(uint(character), 4, 16, QLatin1Char('0')).toUpper();
+    const QString code =
+        QStringLiteral("U+%1").arg(uint(character), 4, 16, QLatin1Char('0')).toUpper();
     if (QChar::isPrint(character) && !QChar::isSpace(character))
         return u'"' + QString::fromUcs4(&character, 1) + QStringLiteral("\" (") + code + u')';
     return code;

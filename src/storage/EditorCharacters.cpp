@@ -2,7 +2,8 @@
 
 #include "storage/DistinctCharacters.h"
 
-bool editorCanHold(char32_t codePoint) {
+bool editorCanHold(char32_t codePoint)
+{
     switch (codePoint) {
     case u'\r':
     case QChar::ParagraphSeparator:
@@ -14,7 +15,8 @@ bool editorCanHold(char32_t codePoint) {
     }
 }
 
-QString charactersEditorCannotHold(QStringView text) {
+QString charactersEditorCannotHold(QStringView text)
+{
     DistinctCharacters found;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();

@@ -3,11 +3,13 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
-void setEditorText(QPlainTextEdit &editor, const QString &text) {
+void setEditorText(QPlainTextEdit &editor, const QString &text)
+{
     editor.setPlainText(text);
 }
 
-QString editorText(const QPlainTextEdit &editor) {
+QString editorText(const QPlainTextEdit &editor)
+{
     QString text = editor.document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u'\n');
     return text;

@@ -2,7 +2,8 @@
 
 namespace {
 
-void note(LineEndSummary &summary, LineEnd style) {
+void note(LineEndSummary &summary, LineEnd style)
+{
     if (!summary.first)
         summary.first = style;
     else if (*summary.first != style)
@@ -11,7 +12,8 @@ void note(LineEndSummary &summary, LineEnd style) {
 
 } // namespace
 
-LineEndSummary normalizeLineEnds(QString &text) {
+LineEndSummary normalizeLineEnds(QString &text)
+{
     LineEndSummary summary;
     const qsizetype firstLf = text.indexOf(u'\n');
     const qsizetype firstCr = text.indexOf(u'\r');

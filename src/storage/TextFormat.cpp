@@ -2,12 +2,14 @@
 
 #include <QCoreApplication>
 
-bool operator==(const TextFormat &a, const TextFormat &b) {
+bool operator==(const TextFormat &a, const TextFormat &b)
+{
     return a.encoding == b.encoding && a.lineEnd == b.lineEnd &&
            a.appendFinalLineEnd == b.appendFinalLineEnd;
 }
 
-QString encodingName(TextEncoding encoding) {
+QString encodingName(TextEncoding encoding)
+{
     switch (encoding) {
     case TextEncoding::Utf8:
         return QStringLiteral("UTF-8");
@@ -23,7 +25,8 @@ QString encodingName(TextEncoding encoding) {
     return {};
 }
 
-QStringView lineEndCharacters(LineEnd lineEnd) {
+QStringView lineEndCharacters(LineEnd lineEnd)
+{
     switch (lineEnd) {
     case LineEnd::CrLf:
         return u"\r\n";

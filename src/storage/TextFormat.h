@@ -15,7 +15,8 @@ struct TextFormat {
 };
 
 bool operator==(const TextFormat &a, const TextFormat &b);
-inline bool operator!=(const TextFormat &a, const TextFormat &b) {
+inline bool operator!=(const TextFormat &a, const TextFormat &b)
+{
     return !(a == b);
 }
 

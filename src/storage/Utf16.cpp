@@ -4,7 +4,8 @@
 
 namespace utf16 {
 
-std::optional<QString> decode(QByteArrayView bytes, QSysInfo::Endian byteOrder) {
+std::optional<QString> decode(QByteArrayView bytes, QSysInfo::Endian byteOrder)
+{
     if (bytes.size() % 2 != 0)
         return std::nullopt;
     const qsizetype units = bytes.size() / 2;
@@ -18,7 +19,8 @@ std::optional<QString> decode(QByteArrayView bytes, QSysInfo::Endian byteOrder) 
     return text;
 }
 
-bool hasUnpairedSurrogate(QStringView text) {
+bool hasUnpairedSurrogate(QStringView text)
+{
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
         const QChar unit = text[i];

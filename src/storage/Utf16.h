@@ -14,7 +14,8 @@ std::optional<QString> decode(QByteArrayView bytes, QSysInfo::Endian byteOrder);
 bool hasUnpairedSurrogate(QStringView text);
 
 // Calls visit(codePoint, units) for each code point; an unpaired surrogate is passed as itself.
-template <typename Visit> void forEachCodePoint(QStringView text, Visit visit) {
+template <typename Visit> void forEachCodePoint(QStringView text, Visit visit)
+{
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size;) {
         const char16_t unit = text[i].unicode();
@@ -30,12 +31,14 @@ template <typename Visit> void forEachCodePoint(QStringView text, Visit visit) {
 
 // Per code point output, for the document encoder; a lone surrogate is no UTF-16 text either.
 template <QSysInfo::Endian byteOrder> struct Writer {
-    static int size(char32_t codePoint) {
+    static int size(char32_t codePoint)
+    {
         if (codePoint >= 0xD800 && codePoint <= 0xDFFF)
             return 0;
         return codePoint < 0x10000 ? 2 : 4;
     }
-    static char *write(char *out, char32_t codePoint) {
+    static char *write(char *out, char32_t codePoint)
+    {
         if (codePoint < 0x10000)
             return writeUnit(out, char16_t(codePoint));
         out = writeUnit(out, QChar::highSurrogate(codePoint));
@@ -43,7 +46,8 @@ template <QSysInfo::Endian byteOrder> struct Writer {
     }
 
 private:
-    static char *writeUnit(char *out, char16_t unit) {
+    static char *writeUnit(char *out, char16_t unit)
+    {
         const char high = static_cast<char>(unit >> 8);
         const char low = static_cast<char>(unit & 0xFF);
         *out++ = byteOrder == QSysInfo::BigEndian ? high : low;

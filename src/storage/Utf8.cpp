@@ -13,7 +13,8 @@ struct Lead {
     unsigned char high = 0xBF;
 };
 
-Lead leadOf(unsigned char byte) {
+Lead leadOf(unsigned char byte)
+{
     if (byte >= 0xC2 && byte <= 0xDF)
         return {1, char32_t(byte & 0x1F)};
     if (byte >= 0xE0 && byte <= 0xEF) {
@@ -31,7 +32,8 @@ Lead leadOf(unsigned char byte) {
 
 } // namespace
 
-std::optional<QString> decode(QByteArrayView bytes) {
+std::optional<QString> decode(QByteArrayView bytes)
+{
     // UTF-16 never needs more units than UTF-8 has bytes.
     QString text(bytes.size(), Qt::Uninitialized);
     auto *const begin = reinterpret_cast<char16_t *>(text.data());

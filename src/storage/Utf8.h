@@ -14,7 +14,8 @@ std::optional<QString> decode(QByteArrayView bytes);
 
 // Per code point output, for the document encoder; surrogates have no UTF-8 form.
 struct Writer {
-    static int size(char32_t codePoint) {
+    static int size(char32_t codePoint)
+    {
         if (codePoint < 0x80)
             return 1;
         if (codePoint < 0x800)
@@ -26,7 +27,8 @@ struct Writer {
     static char *write(char *out, char32_t codePoint);
 };
 
-inline char *Writer::write(char *out, char32_t codePoint) {
+inline char *Writer::write(char *out, char32_t codePoint)
+{
     const auto byte = [](char32_t value) {
         return static_cast<char>(value);
     };

@@ -13,17 +13,20 @@ constexpr std::array<char16_t, 32> highControls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
 };
 
-constexpr bool inHighRange(unsigned value) {
+constexpr bool inHighRange(unsigned value)
+{
     return value >= 0x80 && value <= 0x9F;
 }
 
 } // namespace
 
-char16_t toUnicode(unsigned char byte) {
+char16_t toUnicode(unsigned char byte)
+{
     return inHighRange(byte) ? highControls[byte - 0x80] : char16_t(byte);
 }
 
-int fromUnicode(char32_t codePoint) {
+int fromUnicode(char32_t codePoint)
+{
     if (codePoint <= 0xFF && !inHighRange(codePoint))
         return static_cast<int>(codePoint);
     for (std::size_t i = 0; i < highControls.size(); ++i) {
@@ -33,7 +36,8 @@ int fromUnicode(char32_t codePoint) {
     return -1;
 }
 
-QString decode(QByteArrayView bytes) {
+QString decode(QByteArrayView bytes)
+{
     QString text(bytes.size(), Qt::Uninitialized);
     auto *out = reinterpret_cast<char16_t *>(text.data());
     for (const char byte : bytes)

@@ -17,7 +17,8 @@ QString decode(QByteArrayView bytes);
 // Per code point output, for the document encoder.
 struct Writer {
     static int size(char32_t codePoint) { return fromUnicode(codePoint) < 0 ? 0 : 1; }
-    static char *write(char *out, char32_t codePoint) {
+    static char *write(char *out, char32_t codePoint)
+    {
         *out = static_cast<char>(fromUnicode(codePoint));
         return out + 1;
     }

@@ -103,10 +103,10 @@ void frmMain::openFinished(const QString &path, const OpenOutcome &outcome)
                                      DocumentMessages::openFailed(path, outcome.read.error));
         return;
     }
-    if (outcome.longestLine > SlowLineLength
-        && !m_platform.messageBoxes.confirm(
-            this, tr("Open"), DocumentMessages::slowLongLine(path, outcome.longestLine),
-            tr("Open Anyway"))) {
+    if (outcome.longestLine > SlowLineLength &&
+        !m_platform.messageBoxes.confirm(this, tr("Open"),
+                                         DocumentMessages::slowLongLine(path, outcome.longestLine),
+                                         tr("Open Anyway"))) {
         return;
     }
     showDocument(path, outcome.document);
@@ -141,8 +141,8 @@ bool frmMain::askSaveName(QString &path)
 {
     m_comDlg.Filter = DocumentFilter;
     m_comDlg.FilterIndex = TextFilesIndex;
-    m_comDlg.Flags = CommonDialog::cdlOFNCreatePrompt | CommonDialog::cdlOFNHideReadOnly
-                     | CommonDialog::cdlOFNOverwritePrompt;
+    m_comDlg.Flags = CommonDialog::cdlOFNCreatePrompt | CommonDialog::cdlOFNHideReadOnly |
+                     CommonDialog::cdlOFNOverwritePrompt;
     m_comDlg.FileName = QString();
     if (!m_comDlg.ShowSave(this))
         return false;
@@ -164,8 +164,8 @@ void frmMain::saveFinished(const QString &path, const TextFormat &format,
     if (!outcome.unrepresentable.isEmpty()) {
         // Never replace a character silently: the user decides whether the file changes its
         // encoding, and otherwise nothing is written.
-        const QString question = DocumentMessages::encodingCannotHold(
-            encodingName(format.encoding), outcome.unrepresentable);
+        const QString question = DocumentMessages::encodingCannotHold(encodingName(format.encoding),
+                                                                      outcome.unrepresentable);
         if (m_platform.messageBoxes.confirm(this, tr("Save"), question, tr("Save as UTF-8"))) {
             TextFormat utf8 = format;
             utf8.encoding = TextEncoding::Utf8;

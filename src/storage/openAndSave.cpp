@@ -5,13 +5,15 @@
 
 namespace openAndSave {
 
-ReadResult readFile(const QString &path) {
+ReadResult readFile(const QString &path)
+{
     platform::FileContents contents = platform::readRegularFile(path, maxFileSize);
     const bool ok = contents.error.isEmpty();
     return {ok, std::move(contents.bytes), std::move(contents.error)};
 }
 
-WriteResult writeFile(const QString &path, const QByteArray &bytes) {
+WriteResult writeFile(const QString &path, const QByteArray &bytes)
+{
     QString error = platform::replaceFileContents(path, bytes);
     const bool ok = error.isEmpty();
     return {ok, std::move(error)};

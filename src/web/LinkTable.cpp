@@ -15,11 +15,13 @@ constexpr std::array<WebLink, WebLinkCount> Links{{
 }};
 } // namespace
 
-const std::array<WebLink, WebLinkCount> &webLinks() {
+const std::array<WebLink, WebLinkCount> &webLinks()
+{
     return Links;
 }
 
-std::optional<QString> webAddress(int index, const QString &base) {
+std::optional<QString> webAddress(int index, const QString &base)
+{
     if (index < 0 || index >= WebLinkCount || Links[index].path == nullptr)
         return std::nullopt;
     QString address = base;

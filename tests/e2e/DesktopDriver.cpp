@@ -24,7 +24,8 @@ namespace {
 
 int xwininfoValue(const QString &info, const QString &label)
 {
-    const QRegularExpression pattern(QRegularExpression::escape(label) + QStringLiteral(":\\s+(-?\\d+)"));
+    const QRegularExpression pattern(QRegularExpression::escape(label) +
+                                     QStringLiteral(":\\s+(-?\\d+)"));
     return pattern.match(info).captured(1).toInt();
 }
 
@@ -33,7 +34,8 @@ int xwininfoValue(const QString &info, const QString &label)
 QSize screenSize()
 {
     const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-root")});
-    return {xwininfoValue(info, QStringLiteral("Width")), xwininfoValue(info, QStringLiteral("Height"))};
+    return {xwininfoValue(info, QStringLiteral("Width")),
+            xwininfoValue(info, QStringLiteral("Height"))};
 }
 
 QRect clientRect(const QString &window)
@@ -41,7 +43,8 @@ QRect clientRect(const QString &window)
     const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
     return {xwininfoValue(info, QStringLiteral("Absolute upper-left X")),
             xwininfoValue(info, QStringLiteral("Absolute upper-left Y")),
-            xwininfoValue(info, QStringLiteral("Width")), xwininfoValue(info, QStringLiteral("Height"))};
+            xwininfoValue(info, QStringLiteral("Width")),
+            xwininfoValue(info, QStringLiteral("Height"))};
 }
 
 QString property(const QString &window, const QString &name)
@@ -74,9 +77,9 @@ bool isViewable(const QString &window)
 
 void clickAt(QPoint point, int button)
 {
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()),
-                                    QString::number(point.y()), QStringLiteral("click"),
-                                    QString::number(button)});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
+         QStringLiteral("click"), QString::number(button)});
 }
 
 void click(const QString &window, int button)
@@ -86,14 +89,14 @@ void click(const QString &window, int button)
 
 void key(const QString &keys)
 {
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--delay"),
-                                    QStringLiteral("40"), keys});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40"), keys});
 }
 
 void type(const QString &text)
 {
-    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"),
-                                    QStringLiteral("20"), text});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
 }
 
 QString activeWindow()
@@ -139,18 +142,22 @@ bool TavloProcess::start()
     if (!m_process.waitForStarted())
         return false;
     // The main window carries the caption; the tray icon is the window embedded through XEmbed.
-    const bool started = desktop::waitFor([this] {
-        for (const QString &window : windows()) {
-            if (desktop::property(window, QStringLiteral("WM_NAME")).contains(QLatin1String("Tavlo")))
-                m_mainWindow = window;
-            else if (desktop::property(window, QStringLiteral("_XEMBED_INFO")).contains(u'=')
-                     && desktop::isViewable(window))
-                m_trayWindow = window;
-        }
-        return !m_mainWindow.isEmpty() && !m_trayWindow.isEmpty()
-               && desktop::isViewable(m_mainWindow)
-               && desktop::property(m_mainWindow, QStringLiteral("_NET_FRAME_EXTENTS")).contains(u'=');
-    }, 30000);
+    const bool started = desktop::waitFor(
+        [this] {
+            for (const QString &window : windows()) {
+                if (desktop::property(window, QStringLiteral("WM_NAME"))
+                        .contains(QLatin1String("Tavlo")))
+                    m_mainWindow = window;
+                else if (desktop::property(window, QStringLiteral("_XEMBED_INFO")).contains(u'=') &&
+                         desktop::isViewable(window))
+                    m_trayWindow = window;
+            }
+            return !m_mainWindow.isEmpty() && !m_trayWindow.isEmpty() &&
+                   desktop::isViewable(m_mainWindow) &&
+                   desktop::property(m_mainWindow, QStringLiteral("_NET_FRAME_EXTENTS"))
+                       .contains(u'=');
+        },
+        30000);
     if (!started)
         qWarning() << "tavlo did not show its window and tray icon; main window" << m_mainWindow
                    << "tray icon" << m_trayWindow << "windows" << windows();
@@ -160,8 +167,8 @@ bool TavloProcess::start()
 QString TavloProcess::mainWindow()
 {
     for (const QString &window : windows()) {
-        if (desktop::property(window, QStringLiteral("WM_NAME")).contains(QLatin1String("Tavlo"))
-            && desktop::isViewable(window))
+        if (desktop::property(window, QStringLiteral("WM_NAME")).contains(QLatin1String("Tavlo")) &&
+            desktop::isViewable(window))
             m_mainWindow = window;
     }
     return m_mainWindow;
@@ -182,7 +189,8 @@ QStringList TavloProcess::visiblePopupMenus() const
     QStringList menus;
     for (const QString &window : visibleWindows()) {
         // Popup menus are the program's override-redirect windows, beside the tray icon.
-        if (window != m_trayWindow && desktop::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
+        if (window != m_trayWindow &&
+            desktop::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
                 .contains(QLatin1String("Override Redirect State: yes")))
             menus << window;
     }
@@ -199,6 +207,6 @@ QString desktop::copyFocusedText()
     key(QStringLiteral("ctrl+a"));
     key(QStringLiteral("ctrl+c"));
     QTest::qWait(200);
-    return run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                         QStringLiteral("clipboard")});
+    return run(QStringLiteral("xclip"),
+               {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
 }

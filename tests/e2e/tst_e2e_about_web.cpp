@@ -23,7 +23,8 @@ public:
     EnvironmentOverride() = default;
     EnvironmentOverride(const EnvironmentOverride &) = delete;
     EnvironmentOverride &operator=(const EnvironmentOverride &) = delete;
-    ~EnvironmentOverride() {
+    ~EnvironmentOverride()
+    {
         for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
             if (it->second.isNull())
                 qunsetenv(it->first.constData());
@@ -31,17 +32,20 @@ public:
                 qputenv(it->first.constData(), it->second);
         }
     }
-    void set(const char *name, const QString &value) {
+    void set(const char *name, const QString &value)
+    {
         remember(name);
         qputenv(name, value.toLocal8Bit());
     }
-    void unset(const char *name) {
+    void unset(const char *name)
+    {
         remember(name);
         qunsetenv(name);
     }
 
 private:
-    void remember(const char *name) {
+    void remember(const char *name)
+    {
         // A null value stands for a variable that was not set at all.
         m_saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray());
     }
@@ -51,7 +55,8 @@ private:
 // A stand-in for xdg-open, first on the PATH that Tavlo inherits, that records each address.
 class RecordingOpener {
 public:
-    bool install(const QString &script, EnvironmentOverride &environment) {
+    bool install(const QString &script, EnvironmentOverride &environment)
+    {
         if (!m_dir.isValid())
             return false;
         const QString opener = m_dir.filePath(QStringLiteral("xdg-open"));
@@ -63,7 +68,8 @@ public:
         environment.set("PATH", m_dir.path() + u':' + qEnvironmentVariable("PATH"));
         return true;
     }
-    QStringList recorded() const {
+    QStringList recorded() const
+    {
         QFile log(m_dir.filePath(QStringLiteral("opened.log")));
         if (!log.open(QIODevice::ReadOnly | QIODevice::Text))
             return {};
@@ -75,7 +81,8 @@ private:
 };
 
 // The first visible window whose title is exactly `title`.
-QString visibleWindowTitled(const QString &title) {
+QString visibleWindowTitled(const QString &title)
+{
     const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
     return run(QStringLiteral("xdotool"),
                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
@@ -84,18 +91,21 @@ QString visibleWindowTitled(const QString &title) {
         .trimmed();
 }
 
-QString aboutWindow() {
+QString aboutWindow()
+{
     return visibleWindowTitled(QStringLiteral("About Tavlo1.0.8"));
 }
 
 // The main window by its exact title: while the About box is open the driver's own lookup, which
 // takes any window with "Tavlo" in its title, could find the box instead.
-bool mainWindowVisible() {
+bool mainWindowVisible()
+{
     return !visibleWindowTitled(QStringLiteral("Tavlo 1.0.8")).isEmpty();
 }
 
 // The area the window manager leaves to windows: the screen without its toolbar.
-QRect workArea() {
+QRect workArea()
+{
     const QString text =
         run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_WORKAREA")});
     QList<int> values;
@@ -108,17 +118,20 @@ QRect workArea() {
 }
 
 // In half pixels, so that odd sizes compare exactly.
-QPointF centreOf(const QRect &rect) {
+QPointF centreOf(const QRect &rect)
+{
     return {rect.x() + rect.width() / 2.0, rect.y() + rect.height() / 2.0};
 }
 
-QString describe(const QRect &r) {
+QString describe(const QRect &r)
+{
     return QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
 }
 
 // The Ok button lies at 3780, 2760 twips, 855 x 375 large, inside the box: at 96 dpi a twip is
 // 1/15 px.
-QPoint okButtonCentre(const QString &about) {
+QPoint okButtonCentre(const QString &about)
+{
     const QRect button(252, 184, 57, 25);
     return clientRect(about).topLeft() + button.center();
 }
@@ -136,15 +149,18 @@ private slots:
     void aboutBoxIsModalCentredAndClosedOnlyByItsButton();
 
 private:
-    static QPoint cornerPicture(const QString &window) {
+    static QPoint cornerPicture(const QString &window)
+    {
         return clientRect(window).bottomRight() - QPoint(8, 8);
     }
-    static bool openTrayMenu(TavloProcess &tavlo) {
+    static bool openTrayMenu(TavloProcess &tavlo)
+    {
         click(tavlo.trayWindow(), 3);
         return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); });
     }
     // Picks a menu item by its access key and waits for every menu to close.
-    static bool pick(TavloProcess &tavlo, const QString &accessKey) {
+    static bool pick(TavloProcess &tavlo, const QString &accessKey)
+    {
         key(accessKey);
         const bool closed = waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); });
         // Qt ignores a press that comes within moments of a popup closing.
@@ -152,7 +168,8 @@ private:
         return closed;
     }
     // Right click on the tray icon, "On the &Web", then the entry's access key.
-    static bool pickWebEntry(TavloProcess &tavlo, const QString &accessKey) {
+    static bool pickWebEntry(TavloProcess &tavlo, const QString &accessKey)
+    {
         if (!openTrayMenu(tavlo))
             return false;
         key(QStringLiteral("w"));
@@ -161,12 +178,14 @@ private:
         return pick(tavlo, accessKey);
     }
     // File menu from the corner picture, then "&Hide".
-    static bool hideToTray(TavloProcess &tavlo) {
+    static bool hideToTray(TavloProcess &tavlo)
+    {
         clickAt(cornerPicture(tavlo.mainWindow()));
         return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); }) &&
                pick(tavlo, QStringLiteral("h")) && waitFor([] { return !mainWindowVisible(); });
     }
-    static bool exitsFromTrayMenu(TavloProcess &tavlo) {
+    static bool exitsFromTrayMenu(TavloProcess &tavlo)
+    {
         return openTrayMenu(tavlo) && pick(tavlo, QStringLiteral("e")) && tavlo.waitForExit() &&
                tavlo.exitStatus() == QProcess::NormalExit && tavlo.exitCode() == 0;
     }
@@ -175,12 +194,14 @@ private:
     QString m_recorder;
 };
 
-void TestAboutAndWebOnDesktop::initTestCase() {
+void TestAboutAndWebOnDesktop::initTestCase()
+{
     m_recorder = QFINDTESTDATA("record-xdg-open.sh");
     QVERIFY(!m_recorder.isEmpty());
 }
 
-void TestAboutAndWebOnDesktop::everyWebEntryOpensItsAddress() {
+void TestAboutAndWebOnDesktop::everyWebEntryOpensItsAddress()
+{
     EnvironmentOverride environment;
     RecordingOpener opener;
     QVERIFY(opener.install(m_recorder, environment));
@@ -206,7 +227,8 @@ void TestAboutAndWebOnDesktop::everyWebEntryOpensItsAddress() {
     QCOMPARE(opener.recorded(), expected);
 }
 
-void TestAboutAndWebOnDesktop::webEntryWhileHiddenKeepsTheWindowHidden() {
+void TestAboutAndWebOnDesktop::webEntryWhileHiddenKeepsTheWindowHidden()
+{
     EnvironmentOverride environment;
     RecordingOpener opener;
     QVERIFY(opener.install(m_recorder, environment));
@@ -224,7 +246,8 @@ void TestAboutAndWebOnDesktop::webEntryWhileHiddenKeepsTheWindowHidden() {
     QVERIFY(waitFor(mainWindowVisible));
 }
 
-void TestAboutAndWebOnDesktop::webEntryWithoutAnyOpenerLeavesTavloRunning() {
+void TestAboutAndWebOnDesktop::webEntryWithoutAnyOpenerLeavesTavloRunning()
+{
     // The only folder on the PATH holds the tools this test drives the desktop with, and no
     // opener nor browser; Tavlo itself is started by its absolute path.
     QTemporaryDir tools;
@@ -249,7 +272,8 @@ void TestAboutAndWebOnDesktop::webEntryWithoutAnyOpenerLeavesTavloRunning() {
     QVERIFY(exitsFromTrayMenu(tavlo));
 }
 
-void TestAboutAndWebOnDesktop::verifyCentred(const QString &about) {
+void TestAboutAndWebOnDesktop::verifyCentred(const QString &about)
+{
     // A person sees the whole window, title bar included, so the frame is what must be centred;
     // it is centred on the work area, the part of the screen the toolbar leaves to windows,
     // which is where the window manager centres windows too. The box centres itself again once
@@ -260,15 +284,16 @@ void TestAboutAndWebOnDesktop::verifyCentred(const QString &about) {
         return qAbs(offset.x()) <= 2 && qAbs(offset.y()) <= 2;
     };
     const bool isCentred = waitFor(centred, 3000);
-    const QString where = QStringLiteral("frame %1, client %2, work area %3")
-                              .arg(describe(frameRect(about)), describe(clientRect(about)),
-                                   describe(workArea()));
+    const QString where =
+        QStringLiteral("frame %1, client %2, work area %3")
+            .arg(describe(frameRect(about)), describe(clientRect(about)), describe(workArea()));
     // Inner area 4695 x 3195 twips.
     QCOMPARE(clientRect(about).size(), QSize(313, 213));
     QVERIFY2(isCentred, qPrintable(where));
 }
 
-void TestAboutAndWebOnDesktop::aboutBoxIsModalCentredAndClosedOnlyByItsButton() {
+void TestAboutAndWebOnDesktop::aboutBoxIsModalCentredAndClosedOnlyByItsButton()
+{
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
     QVERIFY(hideToTray(tavlo));

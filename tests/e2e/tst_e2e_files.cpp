@@ -89,8 +89,8 @@ private:
         waitFor([&] {
             const QString main = tavlo.mainWindow();
             for (const QString &window : tavlo.visibleWindows()) {
-                if (window != main && window != tavlo.trayWindow()
-                    && desktop::property(window, QStringLiteral("WM_NAME")).contains(u'='))
+                if (window != main && window != tavlo.trayWindow() &&
+                    desktop::property(window, QStringLiteral("WM_NAME")).contains(u'='))
                     dialog = window;
             }
             return !dialog.isEmpty() && activeWindow().toULongLong() == dialog.toULongLong();
@@ -124,7 +124,8 @@ void TestFilesOnDesktop::saveAsksOnceThenWritesToTheSameFile()
     QVERIFY(waitFor([&] { return contents(path) == "first line\r\n"; }));
 
     // The second Save goes to the same file without asking.
-    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    QVERIFY(
+        waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
     key(QStringLiteral("ctrl+End"));
     type(QStringLiteral(" and more"));
     QVERIFY(pick(tavlo, QStringLiteral("s")));
@@ -142,7 +143,8 @@ void TestFilesOnDesktop::openShowsTheFilesText()
     QVERIFY(!waitForDialog(tavlo).isEmpty());
     screenshot(QStringLiteral("open-dialog"));
     answerFileDialog(path);
-    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    QVERIFY(
+        waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
     QTest::qWait(300);
     screenshot(QStringLiteral("opened-file"));
     QCOMPARE(copyFocusedText(), QStringLiteral("line one\nline two\n"));
@@ -168,7 +170,8 @@ void TestFilesOnDesktop::saveOnAFullDiskWarnsAndKeepsTheOldFile()
     QVERIFY(pick(tavlo, QStringLiteral("o")));
     QVERIFY(!waitForDialog(tavlo).isEmpty());
     answerFileDialog(path);
-    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    QVERIFY(
+        waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
     disk.fill();
     type(QStringLiteral("new "));
 
@@ -181,7 +184,8 @@ void TestFilesOnDesktop::saveOnAFullDiskWarnsAndKeepsTheOldFile()
     QVERIFY(waitFor([&] { return !isViewable(message); }));
     QVERIFY(!waitForDialog(tavlo).isEmpty());
     key(QStringLiteral("Escape"));
-    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    QVERIFY(
+        waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
 
     QCOMPARE(contents(path), old);
     QCOMPARE(QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden).size(), 2);

@@ -26,12 +26,14 @@ constexpr int PictureHeight = 225;
 constexpr int PictureMargin = 30;
 constexpr int BottomGap = 800;
 
-int logicalPixels(int twips) {
+int logicalPixels(int twips)
+{
     return qRound(twips * Dpi / TwipsPerInch);
 }
 
 // The sixteen colours the art is drawn with.
-const QSet<QRgb> &artPalette() {
+const QSet<QRgb> &artPalette()
+{
     static const QSet<QRgb> colours{
         qRgb(0x00, 0x00, 0x00), qRgb(0x80, 0x00, 0x00), qRgb(0x00, 0x80, 0x00),
         qRgb(0x80, 0x80, 0x00), qRgb(0x00, 0x00, 0x80), qRgb(0x80, 0x00, 0x80),
@@ -42,26 +44,30 @@ const QSet<QRgb> &artPalette() {
     return colours;
 }
 
-QImage art(const QString &fileName) {
+QImage art(const QString &fileName)
+{
     return QImage(QStringLiteral(TAVLO_IMAGES_DIR "/") + fileName)
         .convertToFormat(QImage::Format_ARGB32);
 }
 
-QString artifactPath(const QString &name) {
+QString artifactPath(const QString &name)
+{
     const QString folder = qEnvironmentVariable("TAVLO_TEST_ARTIFACTS", QDir::tempPath());
     QDir().mkpath(folder);
     return folder + u'/' + name + QStringLiteral(".png");
 }
 
 // A crop enlarged without smoothing, for a person to look at.
-void saveEnlarged(const QImage &image, const QString &name) {
+void saveEnlarged(const QImage &image, const QString &name)
+{
     image.scaled(image.size() * 8, Qt::IgnoreAspectRatio, Qt::FastTransformation)
         .save(artifactPath(name));
 }
 
 // Colours of the picture that are neither in the allowed set nor, so, in the art: a blurred or
 // smoothly scaled picture mixes neighbouring colours into new ones.
-QStringList foreignColours(const QImage &picture, const QSet<QRgb> &allowed) {
+QStringList foreignColours(const QImage &picture, const QSet<QRgb> &allowed)
+{
     QSet<QRgb> foreign;
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
@@ -79,7 +85,8 @@ QStringList foreignColours(const QImage &picture, const QSet<QRgb> &allowed) {
 
 // True if the art appears in the picture one art pixel to one screen pixel, at any offset: each
 // of its opaque pixels has exactly its colour.
-bool containsArt(const QImage &picture, const QImage &artImage) {
+bool containsArt(const QImage &picture, const QImage &artImage)
+{
     for (int dy = 0; dy + artImage.height() <= picture.height(); ++dy) {
         for (int dx = 0; dx + artImage.width() <= picture.width(); ++dx) {
             bool same = true;
@@ -97,7 +104,8 @@ bool containsArt(const QImage &picture, const QImage &artImage) {
     return false;
 }
 
-int differingPixels(const QImage &a, const QImage &b) {
+int differingPixels(const QImage &a, const QImage &b)
+{
     if (a.size() != b.size())
         return qMax(a.width() * a.height(), b.width() * b.height());
     int count = 0;
@@ -108,12 +116,14 @@ int differingPixels(const QImage &a, const QImage &b) {
     return count;
 }
 
-QImage pixelDoubled(const QImage &image) {
+QImage pixelDoubled(const QImage &image)
+{
     return image.scaled(image.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 // The icons of _NET_WM_ICON: width, height and that many ARGB pixels, one after another.
-QList<QImage> windowIcons(const QString &window) {
+QList<QImage> windowIcons(const QString &window)
+{
     const QString text =
         run(QStringLiteral("xprop"),
             {QStringLiteral("-id"), window, QStringLiteral("-notype"), QStringLiteral("-f"),
@@ -141,7 +151,8 @@ QList<QImage> windowIcons(const QString &window) {
 }
 
 // Same alpha everywhere, same colour where opaque.
-bool sameIcon(const QImage &a, const QImage &b) {
+bool sameIcon(const QImage &a, const QImage &b)
+{
     if (a.size() != b.size())
         return false;
     for (int y = 0; y < a.height(); ++y) {
@@ -155,7 +166,8 @@ bool sameIcon(const QImage &a, const QImage &b) {
     return true;
 }
 
-QString sizes(const QList<QImage> &icons) {
+QString sizes(const QList<QImage> &icons)
+{
     QStringList list;
     for (const QImage &icon : icons)
         list << QStringLiteral("%1x%2").arg(icon.width()).arg(icon.height());
@@ -173,7 +185,8 @@ struct Observed {
     QList<QImage> icons;
 
     // The corner picture in screen pixels: 30 twips inside the editor's bottom-right corner.
-    QRect picture() const {
+    QRect picture() const
+    {
         const QPoint topLeft(logicalPixels(InnerWidth - PictureWidth - PictureMargin),
                              logicalPixels(InnerHeight - PictureHeight - PictureMargin));
         const QSize size(logicalPixels(PictureWidth), logicalPixels(PictureHeight));
@@ -203,7 +216,8 @@ private:
     bool m_observedDoubled = false;
 };
 
-bool TestHighDpiOnDesktop::observe(int scale, Observed &observed, bool pictures) {
+bool TestHighDpiOnDesktop::observe(int scale, Observed &observed, bool pictures)
+{
     // Only the one factor given here scales the program.
     for (const char *name : {"QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
                              "QT_ENABLE_HIGHDPI_SCALING", "QT_SCALE_FACTOR_ROUNDING_POLICY"})
@@ -239,13 +253,15 @@ bool TestHighDpiOnDesktop::observe(int scale, Observed &observed, bool pictures)
     return !observed.shot.isNull();
 }
 
-void TestHighDpiOnDesktop::initTestCase() {
+void TestHighDpiOnDesktop::initTestCase()
+{
     QVERIFY2(!art(QStringLiteral("corner@2x.xpm")).isNull(), TAVLO_IMAGES_DIR);
     m_observedNormal = observe(1, m_normal);
     m_observedDoubled = observe(2, m_doubled);
 }
 
-void TestHighDpiOnDesktop::unscaledBaseline() {
+void TestHighDpiOnDesktop::unscaledBaseline()
+{
     QVERIFY(m_observedNormal);
     QCOMPARE(m_normal.client.size(), QSize(281, 201));
     QCOMPARE(m_normal.frame.right() + 1, m_normal.screen.width());
@@ -257,7 +273,8 @@ void TestHighDpiOnDesktop::unscaledBaseline() {
     QVERIFY(containsArt(corner, art(QStringLiteral("corner.xpm"))));
 }
 
-void TestHighDpiOnDesktop::windowKeepsItsTwipsSizeAndPlace() {
+void TestHighDpiOnDesktop::windowKeepsItsTwipsSizeAndPlace()
+{
     QVERIFY(m_observedDoubled);
     // The window manager may frame the window before or after Qt learns of the frame; a few
     // more starts try both orders.
@@ -286,7 +303,8 @@ void TestHighDpiOnDesktop::windowKeepsItsTwipsSizeAndPlace() {
     }
 }
 
-void TestHighDpiOnDesktop::windowIconCarriesDoubleSizeArt() {
+void TestHighDpiOnDesktop::windowIconCarriesDoubleSizeArt()
+{
     QVERIFY(m_observedNormal);
     QVERIFY(m_observedDoubled);
     const QImage normalArt = art(QStringLiteral("tavlo.xpm"));
@@ -304,7 +322,8 @@ void TestHighDpiOnDesktop::windowIconCarriesDoubleSizeArt() {
     QVERIFY(!sameIcon(*doubled, pixelDoubled(normalArt)));
 }
 
-void TestHighDpiOnDesktop::cornerPictureIsDrawnFromDoubleSizeArt() {
+void TestHighDpiOnDesktop::cornerPictureIsDrawnFromDoubleSizeArt()
+{
     QVERIFY(m_observedNormal);
     QVERIFY(m_observedDoubled);
     const QRect place = m_doubled.picture();
@@ -327,7 +346,8 @@ void TestHighDpiOnDesktop::cornerPictureIsDrawnFromDoubleSizeArt() {
              "the double-size art is not drawn one to one");
 }
 
-void TestHighDpiOnDesktop::trayIconIsDrawnCrisp() {
+void TestHighDpiOnDesktop::trayIconIsDrawnCrisp()
+{
     QVERIFY(m_observedNormal);
     QVERIFY(m_observedDoubled);
     const QImage normal = m_normal.shot.copy(m_normal.tray);

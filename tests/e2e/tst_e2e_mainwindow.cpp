@@ -68,7 +68,8 @@ void TestMainWindowOnDesktop::startsAtBottomRightOnTopWithFocus()
              qPrintable(QStringLiteral("bottom gap %1").arg(screen.height() - frame.bottom() - 1)));
     // Inner area 4215 x 3015 twips at 96 dpi.
     QCOMPARE(client.size(), QSize(281, 201));
-    QVERIFY(desktop::property(tavlo.mainWindow(), QStringLiteral("_NET_WM_NAME")).contains(QLatin1String("\"Tavlo 1.0.8\"")));
+    QVERIFY(desktop::property(tavlo.mainWindow(), QStringLiteral("_NET_WM_NAME"))
+                .contains(QLatin1String("\"Tavlo 1.0.8\"")));
     QVERIFY(isAbove(tavlo.mainWindow()));
     QCOMPARE(activeWindow().toULongLong(), tavlo.mainWindow().toULongLong());
 
@@ -86,8 +87,8 @@ void TestMainWindowOnDesktop::cornerPictureOpensFileMenuAndHideShowKeepsText()
     screenshot(QStringLiteral("file-menu"));
     const QRect menu = clientRect(tavlo.visiblePopupMenus().constFirst());
     // The menu opens at the pointer, which is over the corner picture.
-    QVERIFY(menu.adjusted(-2, -2, 2, 2).contains(cornerPicture(tavlo.mainWindow()))
-            || menu.bottom() <= cornerPicture(tavlo.mainWindow()).y() + 2);
+    QVERIFY(menu.adjusted(-2, -2, 2, 2).contains(cornerPicture(tavlo.mainWindow())) ||
+            menu.bottom() <= cornerPicture(tavlo.mainWindow()).y() + 2);
 
     QVERIFY(pick(tavlo, QStringLiteral("h")));
     QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
@@ -96,7 +97,8 @@ void TestMainWindowOnDesktop::cornerPictureOpensFileMenuAndHideShowKeepsText()
 
     click(tavlo.trayWindow(), 1);
     QVERIFY(waitFor([&] { return isViewable(tavlo.mainWindow()); }));
-    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    QVERIFY(
+        waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
     QCOMPARE(copyFocusedText(), QStringLiteral("kept text"));
 }
 
@@ -198,7 +200,8 @@ void TestMainWindowOnDesktop::closeFromTheFrameEndsTheProgram()
 {
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
-    QVERIFY(waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    QVERIFY(
+        waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
     // The window manager's own close shortcut: a close request from the frame.
     key(QStringLiteral("alt+F4"));
     QVERIFY(tavlo.waitForExit());

@@ -22,7 +22,8 @@ using Environment = QMap<QString, QString>;
 // Qt's platform plugin log included, kept in an artifact file.
 class PlatformRun {
 public:
-    PlatformRun(const QString &name, const Environment &set, const QStringList &unset) {
+    PlatformRun(const QString &name, const Environment &set, const QStringList &unset)
+    {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const QString &variable : unset)
             environment.remove(variable);
@@ -39,40 +40,46 @@ public:
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         m_process.setStandardOutputFile(m_logPath);
     }
-    ~PlatformRun() {
+    ~PlatformRun()
+    {
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished(3000);
         }
     }
 
-    bool start() {
+    bool start()
+    {
         m_process.start();
         return m_process.waitForStarted();
     }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     bool waitForExit(int timeoutMs) { return !isRunning() || m_process.waitForFinished(timeoutMs); }
 
-    QString log() const {
+    QString log() const
+    {
         QFile file(m_logPath);
         return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
     }
     // The platform plugins Qt was asked to try, in order, as its log states them.
-    QString requestedPlatforms() const {
+    QString requestedPlatforms() const
+    {
         static const QRegularExpression line(
             QStringLiteral("init_platform called with pluginNamesWithArguments \"([^\"]*)\""));
         return line.match(log()).captured(1);
     }
 
     // The program's windows on the X display.
-    QStringList windows() const {
+    QStringList windows() const
+    {
         return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--pid"),
                                                QString::number(m_process.processId())})
             .split(u'\n', Qt::SkipEmptyParts);
     }
     // The captioned main window, framed by the window manager, and the tray icon, embedded in
     // the tray, as a person sees them.
-    bool waitForWindowAndTrayIcon() {
+    bool waitForWindowAndTrayIcon()
+    {
         return waitFor(
             [this] {
                 bool window = false;
@@ -95,13 +102,15 @@ private:
     QString m_logPath;
 };
 
-QString describe(const PlatformRun &tavlo) {
+QString describe(const PlatformRun &tavlo)
+{
     return QStringLiteral("platforms asked for: \"%1\"; log:\n%2")
         .arg(tavlo.requestedPlatforms(), tavlo.log());
 }
 
 // Any window on the display captioned like the program's main window.
-bool captionOnDisplay() {
+bool captionOnDisplay()
+{
     return run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")})
         .contains(QLatin1String("\"Tavlo"));
 }
@@ -120,13 +129,15 @@ private slots:
     void leavesWaylandAloneWithoutX11();
 };
 
-void TestWaylandSession::initTestCase() {
+void TestWaylandSession::initTestCase()
+{
     QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "the test runs on an X display");
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR", QDir::tempPath());
     QVERIFY2(!QFile::exists(runtime + u'/' + WaylandSocket), "the Wayland socket must not exist");
 }
 
-void TestWaylandSession::runsOnX11UnderWayland_data() {
+void TestWaylandSession::runsOnX11UnderWayland_data()
+{
     QTest::addColumn<Environment>("session");
     const QString display = QStringLiteral("WAYLAND_DISPLAY");
     const QString type = QStringLiteral("XDG_SESSION_TYPE");
@@ -136,7 +147,8 @@ void TestWaylandSession::runsOnX11UnderWayland_data() {
                                          {type, QStringLiteral("wayland")}};
 }
 
-void TestWaylandSession::runsOnX11UnderWayland() {
+void TestWaylandSession::runsOnX11UnderWayland()
+{
     QFETCH(const Environment, session);
     PlatformRun tavlo(QString::fromLatin1(QTest::currentDataTag()), session,
                       {QStringLiteral("QT_QPA_PLATFORM")});
@@ -148,7 +160,8 @@ void TestWaylandSession::runsOnX11UnderWayland() {
     QVERIFY2(!tavlo.log().contains(QLatin1String("\"wayland\"")), qPrintable(describe(tavlo)));
 }
 
-void TestWaylandSession::keepsAnExplicitX11Choice() {
+void TestWaylandSession::keepsAnExplicitX11Choice()
+{
     PlatformRun tavlo(QStringLiteral("explicit-xcb"),
                       {{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")},
                        {QStringLiteral("WAYLAND_DISPLAY"), WaylandSocket},
@@ -159,7 +172,8 @@ void TestWaylandSession::keepsAnExplicitX11Choice() {
     QCOMPARE(tavlo.requestedPlatforms(), QStringLiteral("xcb"));
 }
 
-void TestWaylandSession::keepsTheUsersOtherChoice() {
+void TestWaylandSession::keepsTheUsersOtherChoice()
+{
     // Earlier runs' windows are gone with their programs.
     QVERIFY(waitFor([] { return !captionOnDisplay(); }));
     PlatformRun tavlo(QStringLiteral("explicit-offscreen"),
@@ -176,7 +190,8 @@ void TestWaylandSession::keepsTheUsersOtherChoice() {
     QVERIFY(!captionOnDisplay());
 }
 
-void TestWaylandSession::leavesWaylandAloneWithoutX11() {
+void TestWaylandSession::leavesWaylandAloneWithoutX11()
+{
     // Without DISPLAY there is no X11 to prefer: the choice is left to Qt, which finds neither
     // a Wayland compositor nor an X display here, and so the program cannot start.
     PlatformRun tavlo(QStringLiteral("no-display"),

@@ -19,9 +19,14 @@ std::optional<QString> FakeFileDialogs::nextAnswer()
 {
     if (answers.empty())
         return std::nullopt;
-    std::optional<QString> answer = answers.front();
+    // Taken apart rather than copied whole, which GCC's optimizer mistakes for a read of an
+    // uninitialized string.
+    const bool confirmed = answers.front().has_value();
+    const QString path = answers.front().value_or(QString());
     answers.pop_front();
-    return answer;
+    if (!confirmed)
+        return std::nullopt;
+    return path;
 }
 
 std::optional<QString> FakeFileDialogs::showOpen(QWidget *, const FileDialogOptions &options)

@@ -13,7 +13,8 @@ private slots:
     void copyrightIsOneLine();
 };
 
-void tst_AboutText::textIsExact() {
+void tst_AboutText::textIsExact()
+{
     const QByteArray expected =
         "Tavlo is an almost shameless rip-off of a program called \"Wendle\", which is written by "
         "a guy named Orvel Brask. I should be ashamed, but I'm not.\r\n\r\n"
@@ -23,7 +24,8 @@ void tst_AboutText::textIsExact() {
     QCOMPARE(aboutText().toUtf8(), expected);
 }
 
-void tst_AboutText::textLines() {
+void tst_AboutText::textLines()
+{
     const QStringList lines = aboutText().split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 7);
     QVERIFY(lines[1].isEmpty());
@@ -35,7 +37,8 @@ void tst_AboutText::textLines() {
     QVERIFY(!aboutText().remove(QStringLiteral("\r\n")).contains(u'\n'));
 }
 
-void tst_AboutText::titleGluesVersionToName_data() {
+void tst_AboutText::titleGluesVersionToName_data()
+{
     QTest::addColumn<qint16>("major");
     QTest::addColumn<qint16>("minor");
     QTest::addColumn<qint16>("revision");
@@ -51,7 +54,8 @@ void tst_AboutText::titleGluesVersionToName_data() {
                            << QStringLiteral("About Tavlo0.0.0") << QStringLiteral("Tavlo 0.0.0");
 }
 
-void tst_AboutText::titleGluesVersionToName() {
+void tst_AboutText::titleGluesVersionToName()
+{
     QFETCH(qint16, major);
     QFETCH(qint16, minor);
     QFETCH(qint16, revision);
@@ -63,7 +67,8 @@ void tst_AboutText::titleGluesVersionToName() {
     QCOMPARE(versionedProductString(version), product);
 }
 
-void tst_AboutText::copyrightIsOneLine() {
+void tst_AboutText::copyrightIsOneLine()
+{
     const QString notice = copyrightNotice();
     QVERIFY(notice.contains(QStringLiteral("Marlov Venstad")));
     QVERIFY(!notice.contains(u'\n'));

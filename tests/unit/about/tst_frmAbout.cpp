@@ -13,7 +13,8 @@
 #include "app/Twips.h"
 
 namespace {
-QRect twipsRect(const QWidget &widget, Twips left, Twips top, Twips width, Twips height) {
+QRect twipsRect(const QWidget &widget, Twips left, Twips top, Twips width, Twips height)
+{
     const double dpiX = widget.logicalDpiX();
     const double dpiY = widget.logicalDpiY();
     return QRect(twipsToPixels(left, dpiX), twipsToPixels(top, dpiY), twipsToPixels(width, dpiX),
@@ -21,7 +22,8 @@ QRect twipsRect(const QWidget &widget, Twips left, Twips top, Twips width, Twips
 }
 
 // Shows the box modelessly-but-modal (as exec() would) and waits until it has the keyboard.
-bool showAndActivate(frmAbout &box) {
+bool showAndActivate(frmAbout &box)
+{
     box.show();
     return QTest::qWaitForWindowActive(&box);
 }
@@ -48,7 +50,8 @@ private slots:
     void eachOpeningShowsTheSameContent();
 };
 
-void tst_frmAbout::captionAndLabels() {
+void tst_frmAbout::captionAndLabels()
+{
     const frmAbout box;
     QCOMPARE(box.windowTitle(), QStringLiteral("About Tavlo") + versionNumbers(App));
     QCOMPARE(box.lbl(0)->text(), QStringLiteral("Tavlo ") + versionNumbers(App));
@@ -60,7 +63,8 @@ void tst_frmAbout::captionAndLabels() {
     QCOMPARE(box.lbl(3), nullptr);
 }
 
-void tst_frmAbout::aboutLabelKeepsLinesAndIndent() {
+void tst_frmAbout::aboutLabelKeepsLinesAndIndent()
+{
     const frmAbout box;
     const QLabel *label = box.lbl(2);
     QVERIFY(label->wordWrap());
@@ -70,7 +74,8 @@ void tst_frmAbout::aboutLabelKeepsLinesAndIndent() {
     QVERIFY(lines[4].startsWith(QString(15, u' ') + QStringLiteral("\"Clear\"")));
 }
 
-void tst_frmAbout::headingLinesFitTheirLabels() {
+void tst_frmAbout::headingLinesFitTheirLabels()
+{
     const frmAbout box;
     for (int i : {0, 1}) {
         const QLabel *label = box.lbl(i);
@@ -82,7 +87,8 @@ void tst_frmAbout::headingLinesFitTheirLabels() {
     }
 }
 
-void tst_frmAbout::geometryInTwips() {
+void tst_frmAbout::geometryInTwips()
+{
     const frmAbout box;
     QCOMPARE(box.img()->geometry(), twipsRect(box, 60, 60, 480, 480));
     QCOMPARE(box.lbl(0)->geometry(), twipsRect(box, 600, 120, 2475, 255));
@@ -100,7 +106,8 @@ void tst_frmAbout::geometryInTwips() {
     QCOMPARE(box.Frame1()->frameShadow(), QFrame::Sunken);
 }
 
-void tst_frmAbout::innerSizeIsFixed() {
+void tst_frmAbout::innerSizeIsFixed()
+{
     frmAbout box;
     const QSize inner = twipsRect(box, 0, 0, 4695, 3195).size();
     QVERIFY(showAndActivate(box));
@@ -111,7 +118,8 @@ void tst_frmAbout::innerSizeIsFixed() {
     QCOMPARE(box.size(), inner);
 }
 
-void tst_frmAbout::windowFrameOffersOnlyClose() {
+void tst_frmAbout::windowFrameOffersOnlyClose()
+{
     const frmAbout box;
     const Qt::WindowFlags flags = box.windowFlags();
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
@@ -123,7 +131,8 @@ void tst_frmAbout::windowFrameOffersOnlyClose() {
     QVERIFY(box.isModal());
 }
 
-void tst_frmAbout::centredOnScreen() {
+void tst_frmAbout::centredOnScreen()
+{
     frmAbout box;
     QVERIFY(showAndActivate(box));
     const QPoint screenCentre = box.screen()->availableGeometry().center();
@@ -136,7 +145,8 @@ void tst_frmAbout::centredOnScreen() {
                             .arg(screenCentre.y())));
 }
 
-void tst_frmAbout::onlyTheButtonTakesFocus() {
+void tst_frmAbout::onlyTheButtonTakesFocus()
+{
     frmAbout box;
     QVERIFY(showAndActivate(box));
     QCOMPARE(QApplication::focusWidget(), box.cmd());
@@ -154,7 +164,8 @@ void tst_frmAbout::onlyTheButtonTakesFocus() {
     }
 }
 
-void tst_frmAbout::escapeLeavesItOpen() {
+void tst_frmAbout::escapeLeavesItOpen()
+{
     frmAbout box;
     QSignalSpy finished(&box, &QDialog::finished);
     QVERIFY(showAndActivate(box));
@@ -167,7 +178,8 @@ void tst_frmAbout::escapeLeavesItOpen() {
     QCOMPARE(finished.count(), 0);
 }
 
-void tst_frmAbout::buttonKeysClose_data() {
+void tst_frmAbout::buttonKeysClose_data()
+{
     QTest::addColumn<int>("key");
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::newRow("Space") << int(Qt::Key_Space) << Qt::KeyboardModifiers();
@@ -176,7 +188,8 @@ void tst_frmAbout::buttonKeysClose_data() {
     QTest::newRow("Alt+O") << int(Qt::Key_O) << Qt::KeyboardModifiers(Qt::AltModifier);
 }
 
-void tst_frmAbout::buttonKeysClose() {
+void tst_frmAbout::buttonKeysClose()
+{
     QFETCH(int, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
 
@@ -190,14 +203,16 @@ void tst_frmAbout::buttonKeysClose() {
     QCOMPARE(finished.count(), 1);
 }
 
-void tst_frmAbout::mouseClickCloses() {
+void tst_frmAbout::mouseClickCloses()
+{
     frmAbout box;
     QVERIFY(showAndActivate(box));
     QTest::mouseClick(box.cmd(), Qt::LeftButton);
     QTRY_VERIFY(!box.isVisible());
 }
 
-void tst_frmAbout::windowCloseButtonCloses() {
+void tst_frmAbout::windowCloseButtonCloses()
+{
     frmAbout box;
     QSignalSpy finished(&box, &QDialog::finished);
     QVERIFY(showAndActivate(box));
@@ -207,7 +222,8 @@ void tst_frmAbout::windowCloseButtonCloses() {
     QCOMPARE(finished.count(), 1);
 }
 
-void tst_frmAbout::execReturnsWhenOkIsPressed() {
+void tst_frmAbout::execReturnsWhenOkIsPressed()
+{
     frmAbout box;
     constexpr int StillOpen = -1;
     QTimer::singleShot(0, &box, [&box] {
@@ -219,7 +235,8 @@ void tst_frmAbout::execReturnsWhenOkIsPressed() {
     QCOMPARE_NE(box.exec(), StillOpen);
 }
 
-void tst_frmAbout::eachOpeningShowsTheSameContent() {
+void tst_frmAbout::eachOpeningShowsTheSameContent()
+{
     const auto contentOf = [](const frmAbout &box) {
         return QStringList{box.windowTitle(), box.lbl(0)->text(), box.lbl(1)->text(),
                            box.lbl(2)->text()};

@@ -19,11 +19,13 @@
 
 namespace {
 
-QAccessibleInterface *accessible(QObject *object) {
+QAccessibleInterface *accessible(QObject *object)
+{
     return QAccessible::queryAccessibleInterface(object);
 }
 
-QString describe(QAccessibleInterface *control) {
+QString describe(QAccessibleInterface *control)
+{
     QObject *const object = control->object();
     return QStringLiteral("%1 \"%2\" (role %3)")
         .arg(object ? QLatin1String(object->metaObject()->className()) : QLatin1String("?"),
@@ -31,14 +33,16 @@ QString describe(QAccessibleInterface *control) {
         .arg(int(control->role()));
 }
 
-QString name(QObject *object) {
+QString name(QObject *object)
+{
     QAccessibleInterface *const control = accessible(object);
     return control ? control->text(QAccessible::Name) : QString();
 }
 
 // The window's own controls as a screen reader walks them: the direct children of its
 // interface. Their inner parts, such as the editor's viewport, belong to the control.
-QList<QAccessibleInterface *> controlsOf(QWidget &window) {
+QList<QAccessibleInterface *> controlsOf(QWidget &window)
+{
     QList<QAccessibleInterface *> controls;
     QAccessibleInterface *const windowInterface = accessible(&window);
     if (!windowInterface)
@@ -51,7 +55,8 @@ QList<QAccessibleInterface *> controlsOf(QWidget &window) {
 }
 
 // Fails the test unless every control that is offered as visible has a name to speak.
-void verifyVisibleControlsNamed(QWidget &window, const QList<QWidget *> &expectedVisible) {
+void verifyVisibleControlsNamed(QWidget &window, const QList<QWidget *> &expectedVisible)
+{
     QList<QWidget *> seen;
     for (QAccessibleInterface *const control : controlsOf(window)) {
         if (control->state().invisible)
@@ -67,7 +72,8 @@ void verifyVisibleControlsNamed(QWidget &window, const QList<QWidget *> &expecte
 }
 
 // A menu's entries as a screen reader reads them, while the menu is open.
-void verifyMenuEntriesNamed(QMenu &menu) {
+void verifyMenuEntriesNamed(QMenu &menu)
+{
     menu.popup(QPoint(20, 20));
     QVERIFY(QTest::qWaitFor([&] { return menu.isVisible(); }));
     QAccessibleInterface *const menuInterface = accessible(&menu);
@@ -112,7 +118,8 @@ private slots:
     void webSubmenuEntriesAreNamed();
 };
 
-void tst_Accessibility::mainWindowControlsAreNamed() {
+void tst_Accessibility::mainWindowControlsAreNamed()
+{
     FakePlatform platform;
     frmMain form(platform.services());
     form.Form_Load();
@@ -130,7 +137,8 @@ void tst_Accessibility::mainWindowControlsAreNamed() {
     QVERIFY(!name(&form).isEmpty());
 }
 
-void tst_Accessibility::hiddenPathBoxIsNotOfferedAsVisible() {
+void tst_Accessibility::hiddenPathBoxIsNotOfferedAsVisible()
+{
     FakePlatform platform;
     frmMain form(platform.services());
     form.Form_Load();
@@ -148,7 +156,8 @@ void tst_Accessibility::hiddenPathBoxIsNotOfferedAsVisible() {
     }
 }
 
-void tst_Accessibility::aboutBoxControlsAreNamed() {
+void tst_Accessibility::aboutBoxControlsAreNamed()
+{
     frmAbout box;
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
@@ -169,21 +178,24 @@ void tst_Accessibility::aboutBoxControlsAreNamed() {
     box.close();
 }
 
-void tst_Accessibility::fileMenuEntriesAreNamed() {
+void tst_Accessibility::fileMenuEntriesAreNamed()
+{
     FakePlatform platform;
     frmMain form(platform.services());
     form.Form_Load();
     verifyMenuEntriesNamed(form.mnuFile());
 }
 
-void tst_Accessibility::trayMenuEntriesAreNamed() {
+void tst_Accessibility::trayMenuEntriesAreNamed()
+{
     FakePlatform platform;
     frmMain form(platform.services());
     form.Form_Load();
     verifyMenuEntriesNamed(form.mnuTray());
 }
 
-void tst_Accessibility::webSubmenuEntriesAreNamed() {
+void tst_Accessibility::webSubmenuEntriesAreNamed()
+{
     FakePlatform platform;
     frmMain form(platform.services());
     form.Form_Load();

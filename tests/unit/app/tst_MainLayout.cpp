@@ -26,7 +26,8 @@ private slots:
     void productString();
 };
 
-void tst_MainLayout::twipsToPixelsRounds_data() {
+void tst_MainLayout::twipsToPixelsRounds_data()
+{
     QTest::addColumn<Twips>("twips");
     QTest::addColumn<double>("dpi");
     QTest::addColumn<int>("pixels");
@@ -43,14 +44,16 @@ void tst_MainLayout::twipsToPixelsRounds_data() {
     QTest::newRow("zero") << Twips(0) << 144.0 << 0;
 }
 
-void tst_MainLayout::twipsToPixelsRounds() {
+void tst_MainLayout::twipsToPixelsRounds()
+{
     QFETCH(Twips, twips);
     QFETCH(double, dpi);
     QFETCH(int, pixels);
     QCOMPARE(twipsToPixels(twips, dpi), pixels);
 }
 
-void tst_MainLayout::pixelsToTwips_data() {
+void tst_MainLayout::pixelsToTwips_data()
+{
     QTest::addColumn<int>("pixels");
     QTest::addColumn<double>("dpi");
     QTest::addColumn<Twips>("twips");
@@ -62,7 +65,8 @@ void tst_MainLayout::pixelsToTwips_data() {
     QTest::newRow("negative@96") << -3 << 96.0 << Twips(-45);
 }
 
-void tst_MainLayout::pixelsToTwips() {
+void tst_MainLayout::pixelsToTwips()
+{
     QFETCH(int, pixels);
     QFETCH(double, dpi);
     QFETCH(Twips, twips);
@@ -71,7 +75,8 @@ void tst_MainLayout::pixelsToTwips() {
     QCOMPARE(twipsToPixels(::pixelsToTwips(pixels, dpi), dpi), pixels);
 }
 
-void tst_MainLayout::fillInnerAreaSetsOnlyTheSize_data() {
+void tst_MainLayout::fillInnerAreaSetsOnlyTheSize_data()
+{
     QTest::addColumn<TwipsRect>("before");
     QTest::addColumn<Twips>("scaleWidth");
     QTest::addColumn<Twips>("scaleHeight");
@@ -81,7 +86,8 @@ void tst_MainLayout::fillInnerAreaSetsOnlyTheSize_data() {
     QTest::newRow("offset editor") << TwipsRect{120, 45, 1, 1} << Twips(5000) << Twips(4000);
 }
 
-void tst_MainLayout::fillInnerAreaSetsOnlyTheSize() {
+void tst_MainLayout::fillInnerAreaSetsOnlyTheSize()
+{
     QFETCH(TwipsRect, before);
     QFETCH(Twips, scaleWidth);
     QFETCH(Twips, scaleHeight);
@@ -93,7 +99,8 @@ void tst_MainLayout::fillInnerAreaSetsOnlyTheSize() {
     QCOMPARE(txt.Height, scaleHeight);
 }
 
-void tst_MainLayout::cornerPictureSitsInsideTheEditorCorner_data() {
+void tst_MainLayout::cornerPictureSitsInsideTheEditorCorner_data()
+{
     QTest::addColumn<TwipsRect>("txt");
     QTest::addColumn<Twips>("left");
     QTest::addColumn<Twips>("top");
@@ -104,7 +111,8 @@ void tst_MainLayout::cornerPictureSitsInsideTheEditorCorner_data() {
     QTest::newRow("smaller than picture") << TwipsRect{0, 0, 100, 50} << Twips(-145) << Twips(-205);
 }
 
-void tst_MainLayout::cornerPictureSitsInsideTheEditorCorner() {
+void tst_MainLayout::cornerPictureSitsInsideTheEditorCorner()
+{
     QFETCH(TwipsRect, txt);
     QFETCH(Twips, left);
     QFETCH(Twips, top);
@@ -119,7 +127,8 @@ void tst_MainLayout::cornerPictureSitsInsideTheEditorCorner() {
     QCOMPARE((txt.Top + txt.Height) - (pic.Top + pic.Height), MainDesign::PictureMargin);
 }
 
-void tst_MainLayout::bottomRightPlacement_data() {
+void tst_MainLayout::bottomRightPlacement_data()
+{
     QTest::addColumn<Twips>("screenWidth");
     QTest::addColumn<Twips>("screenHeight");
     QTest::addColumn<Twips>("formWidth");
@@ -134,7 +143,8 @@ void tst_MainLayout::bottomRightPlacement_data() {
         << Twips(3000) << Twips(2000) << Twips(4215) << Twips(3015) << Twips(-1215) << Twips(-1815);
 }
 
-void tst_MainLayout::bottomRightPlacement() {
+void tst_MainLayout::bottomRightPlacement()
+{
     QFETCH(Twips, screenWidth);
     QFETCH(Twips, screenHeight);
     QFETCH(Twips, formWidth);
@@ -147,14 +157,16 @@ void tst_MainLayout::bottomRightPlacement() {
     QCOMPARE(topLeft.Top, top);
 }
 
-void tst_MainLayout::productStringCarriesTheBuildVersion() {
+void tst_MainLayout::productStringCarriesTheBuildVersion()
+{
     QCOMPARE(App.Major, qint16(1));
     QCOMPARE(App.Minor, qint16(0));
     QCOMPARE(App.Revision, qint16(8));
     QCOMPARE(versionedProductString(), QStringLiteral("Tavlo 1.0.8"));
 }
 
-void tst_MainLayout::productString_data() {
+void tst_MainLayout::productString_data()
+{
     QTest::addColumn<int>("major");
     QTest::addColumn<int>("minor");
     QTest::addColumn<int>("revision");
@@ -165,7 +177,8 @@ void tst_MainLayout::productString_data() {
     QTest::newRow("largest") << 32767 << 1 << 2 << QStringLiteral("Tavlo 32767.1.2");
 }
 
-void tst_MainLayout::productString() {
+void tst_MainLayout::productString()
+{
     QFETCH(int, major);
     QFETCH(int, minor);
     QFETCH(int, revision);

@@ -22,7 +22,8 @@ enum class Menu { File, Tray, Web };
 // Records, with each z-order request, whether "&Always on top" was checked when it was made.
 class OrderRecordingHints : public WindowHints {
 public:
-    void setTopmost(QWidget &window, bool topmost) override {
+    void setTopmost(QWidget &window, bool topmost) override
+    {
         requested << topmost;
         checkedAtCall << qobject_cast<frmMain *>(&window)->mnuTrayItem(1)->isChecked();
     }
@@ -30,7 +31,8 @@ public:
     QList<bool> checkedAtCall;
 };
 
-PlatformServices servicesWith(FakePlatform &platform, WindowHints *hints) {
+PlatformServices servicesWith(FakePlatform &platform, WindowHints *hints)
+{
     return {platform.trayIcon,    platform.popupMenus,   hints ? *hints : platform.windowHints,
             platform.fileDialogs, platform.messageBoxes, platform.shell};
 }
@@ -39,18 +41,22 @@ PlatformServices servicesWith(FakePlatform &platform, WindowHints *hints) {
 struct Loaded {
     explicit Loaded(WindowHints *hints = nullptr)
         : form(servicesWith(platform, hints))
-        , unloaded(&form, &frmMain::unloaded) {
+        , unloaded(&form, &frmMain::unloaded)
+    {
         form.Form_Load();
     }
-    bool show() {
+    bool show()
+    {
         form.show();
         return QTest::qWaitForWindowExposed(&form);
     }
-    bool showActive() {
+    bool showActive()
+    {
         form.show();
         return QTest::qWaitForWindowActive(&form);
     }
-    void clickItem(Menu menu, short index) {
+    void clickItem(Menu menu, short index)
+    {
         if (menu == Menu::File)
             form.mnuFileItem_Click(index);
         else
@@ -63,7 +69,8 @@ struct Loaded {
 };
 
 // Everything a command could change, in one comparable list.
-QStringList observable(const Loaded &w) {
+QStringList observable(const Loaded &w)
+{
     const frmMain &f = w.form;
     const QRect g = f.geometry();
     return {
@@ -89,7 +96,8 @@ QStringList observable(const Loaded &w) {
 // Where the corner picture belongs, in pixels: 215x225 twips, its bottom-right corner 30 twips
 // inside the editor's. Sizes and margin are rounded on their own so that the gap seen on screen
 // is the margin, whatever the pixel density.
-QRect expectedPicture(const frmMain &form) {
+QRect expectedPicture(const frmMain &form)
+{
     const double dpiX = form.logicalDpiX();
     const double dpiY = form.logicalDpiY();
     const QSize size(twipsToPixels(215, dpiX), twipsToPixels(225, dpiY));
@@ -102,7 +110,8 @@ QRect expectedPicture(const frmMain &form) {
 // The offscreen platform cannot raise windows and says so each time the window is brought back.
 QtMessageHandler defaultMessageHandler = nullptr;
 void dropOffscreenRaiseWarning(QtMsgType type, const QMessageLogContext &context,
-                               const QString &message) {
+                               const QString &message)
+{
     if (message != QLatin1String("This plugin does not support raise()"))
         defaultMessageHandler(type, context, message);
 }
@@ -149,15 +158,18 @@ private slots:
     void trayIconSwitch();
 };
 
-void tst_frmMain::initTestCase() {
+void tst_frmMain::initTestCase()
+{
     defaultMessageHandler = qInstallMessageHandler(dropOffscreenRaiseWarning);
 }
 
-void tst_frmMain::cleanupTestCase() {
+void tst_frmMain::cleanupTestCase()
+{
     qInstallMessageHandler(defaultMessageHandler);
 }
 
-void tst_frmMain::startUpState() {
+void tst_frmMain::startUpState()
+{
     Loaded w;
     QCOMPARE(w.form.windowTitle(), QStringLiteral("Tavlo 1.0.8"));
     QCOMPARE(w.platform.trayIcon.toolTipText(), QStringLiteral("Tavlo 1.0.8"));
@@ -171,7 +183,8 @@ void tst_frmMain::startUpState() {
     QCOMPARE(w.unloaded.count(), 0);
 }
 
-void tst_frmMain::editorTakesFocusWhenShown() {
+void tst_frmMain::editorTakesFocusWhenShown()
+{
     Loaded w;
     QVERIFY(w.showActive());
     QCOMPARE(QApplication::focusWidget(), &w.form.txt());
@@ -182,7 +195,8 @@ void tst_frmMain::editorTakesFocusWhenShown() {
     QCOMPARE(w.form.pic().focusPolicy(), Qt::NoFocus);
 }
 
-void tst_frmMain::innerSizeAndEditorLook() {
+void tst_frmMain::innerSizeAndEditorLook()
+{
     Loaded w;
     QVERIFY(w.show());
     const QSize inner(twipsToPixels(4215, w.form.logicalDpiX()),
@@ -200,7 +214,8 @@ void tst_frmMain::innerSizeAndEditorLook() {
     QCOMPARE(txt.font().pointSizeF(), 8.25);
 }
 
-void tst_frmMain::placedAtBottomRightOfScreen() {
+void tst_frmMain::placedAtBottomRightOfScreen()
+{
     Loaded w;
     QVERIFY(w.show());
     const QRect screen = w.form.screen()->geometry();
@@ -215,7 +230,8 @@ void tst_frmMain::placedAtBottomRightOfScreen() {
     QVERIFY2(qAbs(gap - 800) < pixelsToTwips(1, dpiY), qPrintable(QString::number(gap)));
 }
 
-void tst_frmMain::pictureLiesOverEditorCorner() {
+void tst_frmMain::pictureLiesOverEditorCorner()
+{
     Loaded w;
     QVERIFY(w.show());
     const QObjectList siblings = w.form.children();
@@ -224,7 +240,8 @@ void tst_frmMain::pictureLiesOverEditorCorner() {
     QCOMPARE(w.form.pic().geometry(), expectedPicture(w.form));
 }
 
-void tst_frmMain::layoutFollowsResize_data() {
+void tst_frmMain::layoutFollowsResize_data()
+{
     QTest::addColumn<QList<QSize>>("sizes");
     QTest::newRow("larger") << QList<QSize>{{600, 450}};
     QTest::newRow("narrow and tall") << QList<QSize>{{120, 400}};
@@ -232,7 +249,8 @@ void tst_frmMain::layoutFollowsResize_data() {
     QTest::newRow("smaller than picture, then larger") << QList<QSize>{{10, 8}, {1, 1}, {350, 260}};
 }
 
-void tst_frmMain::layoutFollowsResize() {
+void tst_frmMain::layoutFollowsResize()
+{
     QFETCH(QList<QSize>, sizes);
     Loaded w;
     QVERIFY(w.show());
@@ -244,7 +262,8 @@ void tst_frmMain::layoutFollowsResize() {
     }
 }
 
-void tst_frmMain::menuItems_data() {
+void tst_frmMain::menuItems_data()
+{
     QTest::addColumn<Menu>("menu");
     QTest::addColumn<QStringList>("captions");
     QTest::newRow("file") << Menu::File
@@ -265,7 +284,8 @@ void tst_frmMain::menuItems_data() {
                                         "Marlov Venstad's &Home Page"};
 }
 
-void tst_frmMain::menuItems() {
+void tst_frmMain::menuItems()
+{
     QFETCH(Menu, menu);
     QFETCH(QStringList, captions);
     Loaded w;
@@ -299,7 +319,8 @@ void tst_frmMain::menuItems() {
     QCOMPARE(item(captions.size()), nullptr);
 }
 
-void tst_frmMain::idleIndicesDoNothing_data() {
+void tst_frmMain::idleIndicesDoNothing_data()
+{
     QTest::addColumn<Menu>("menu");
     QTest::addColumn<int>("index");
     QTest::addColumn<bool>("shown");
@@ -314,7 +335,8 @@ void tst_frmMain::idleIndicesDoNothing_data() {
     }
 }
 
-void tst_frmMain::idleIndicesDoNothing() {
+void tst_frmMain::idleIndicesDoNothing()
+{
     QFETCH(Menu, menu);
     QFETCH(int, index);
     QFETCH(bool, shown);
@@ -329,7 +351,8 @@ void tst_frmMain::idleIndicesDoNothing() {
     QCOMPARE(observable(w), before);
 }
 
-void tst_frmMain::hideKeepsDocumentAndTray() {
+void tst_frmMain::hideKeepsDocumentAndTray()
+{
     Loaded w;
     QVERIFY(w.show());
     w.form.txt().setPlainText(QStringLiteral("kept"));
@@ -343,7 +366,8 @@ void tst_frmMain::hideKeepsDocumentAndTray() {
     QCOMPARE(w.platform.trayIcon.toolTipText(), QStringLiteral("Tavlo 1.0.8"));
 }
 
-void tst_frmMain::hideMinimizesWithoutTray() {
+void tst_frmMain::hideMinimizesWithoutTray()
+{
     Loaded w;
     w.platform.trayIcon.trayAvailable = false;
     QVERIFY(w.show());
@@ -352,7 +376,8 @@ void tst_frmMain::hideMinimizesWithoutTray() {
     QVERIFY(w.form.isMinimized());
 }
 
-void tst_frmMain::clearEmptiesWithoutAsking() {
+void tst_frmMain::clearEmptiesWithoutAsking()
+{
     Loaded w;
     QVERIFY(w.showActive());
     w.form.txt().setPlainText(QStringLiteral("unsaved words"));
@@ -370,14 +395,16 @@ void tst_frmMain::clearEmptiesWithoutAsking() {
     QVERIFY(w.form.isVisible());
 }
 
-void tst_frmMain::exitUnloadsOnce_data() {
+void tst_frmMain::exitUnloadsOnce_data()
+{
     QTest::addColumn<int>("way");
     QTest::newRow("file menu exit") << 0;
     QTest::newRow("tray menu exit") << 1;
     QTest::newRow("close request") << 2;
 }
 
-void tst_frmMain::exitUnloadsOnce() {
+void tst_frmMain::exitUnloadsOnce()
+{
     QFETCH(int, way);
     Loaded w;
     QVERIFY(w.show());
@@ -395,7 +422,8 @@ void tst_frmMain::exitUnloadsOnce() {
     QCOMPARE(w.unloaded.count(), 1);
 }
 
-void tst_frmMain::openFromTray_data() {
+void tst_frmMain::openFromTray_data()
+{
     QTest::addColumn<bool>("byMenu");
     QTest::addColumn<QString>("start");
     for (bool byMenu : {true, false}) {
@@ -405,7 +433,8 @@ void tst_frmMain::openFromTray_data() {
     }
 }
 
-void tst_frmMain::openFromTray() {
+void tst_frmMain::openFromTray()
+{
     QFETCH(bool, byMenu);
     QFETCH(QString, start);
     Loaded w;
@@ -427,7 +456,8 @@ void tst_frmMain::openFromTray() {
     QCOMPARE(observable(w), shownState);
 }
 
-void tst_frmMain::clickOpensPopup_data() {
+void tst_frmMain::clickOpensPopup_data()
+{
     QTest::addColumn<bool>("onPicture");
     QTest::addColumn<bool>("shown");
     QTest::newRow("picture") << true << true;
@@ -435,7 +465,8 @@ void tst_frmMain::clickOpensPopup_data() {
     QTest::newRow("tray icon, window hidden") << false << false;
 }
 
-void tst_frmMain::clickOpensPopup() {
+void tst_frmMain::clickOpensPopup()
+{
     QFETCH(bool, onPicture);
     QFETCH(bool, shown);
     Loaded w;
@@ -453,7 +484,8 @@ void tst_frmMain::clickOpensPopup() {
     QCOMPARE(w.form.isVisible(), shown);
 }
 
-void tst_frmMain::pictureClickNeedsLeftReleaseOnPicture() {
+void tst_frmMain::pictureClickNeedsLeftReleaseOnPicture()
+{
     Loaded w;
     QVERIFY(w.show());
     PictureBox &pic = w.form.pic();
@@ -464,7 +496,8 @@ void tst_frmMain::pictureClickNeedsLeftReleaseOnPicture() {
     QVERIFY(w.platform.popupMenus.calls.isEmpty());
 }
 
-void tst_frmMain::pickingFromPopupRunsCommand() {
+void tst_frmMain::pickingFromPopupRunsCommand()
+{
     Loaded w;
     QVERIFY(w.show());
     FakePopupMenus &popups = w.platform.popupMenus;
@@ -504,7 +537,8 @@ void tst_frmMain::pickingFromPopupRunsCommand() {
     QCOMPARE(popups.calls.size(), 6);
 }
 
-void tst_frmMain::alwaysOnTopAsksWindowManagerFirst() {
+void tst_frmMain::alwaysOnTopAsksWindowManagerFirst()
+{
     OrderRecordingHints hints;
     Loaded w(&hints);
     for (int i = 0; i < 3; ++i)
@@ -515,7 +549,8 @@ void tst_frmMain::alwaysOnTopAsksWindowManagerFirst() {
     QVERIFY(!w.form.mnuTrayItem(1)->isChecked());
 }
 
-void tst_frmMain::alwaysOnTopActionFlipsOnce() {
+void tst_frmMain::alwaysOnTopActionFlipsOnce()
+{
     Loaded w;
     QAction *const onTop = w.form.mnuTrayItem(1);
     onTop->trigger();
@@ -526,7 +561,8 @@ void tst_frmMain::alwaysOnTopActionFlipsOnce() {
     QCOMPARE(w.platform.windowHints.calls, (QList<bool>{true, false, true}));
 }
 
-void tst_frmMain::alwaysOnTopKeepsWindow() {
+void tst_frmMain::alwaysOnTopKeepsWindow()
+{
     Loaded w;
     QVERIFY(w.show());
     const QRect geometry = w.form.geometry();
@@ -541,7 +577,8 @@ void tst_frmMain::alwaysOnTopKeepsWindow() {
     QCOMPARE(w.platform.windowHints.calls, (QList<bool>{true, false, true}));
 }
 
-void tst_frmMain::trayIconSwitch() {
+void tst_frmMain::trayIconSwitch()
+{
     Loaded w;
     w.form.trayIcon().setEnabled(false);
     w.platform.trayIcon.clickLeft();

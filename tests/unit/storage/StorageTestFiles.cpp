@@ -10,37 +10,43 @@
 
 namespace testFiles {
 
-QByteArray contents(const QString &path) {
+QByteArray contents(const QString &path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool put(const QString &path, const QByteArray &bytes) {
+bool put(const QString &path, const QByteArray &bytes)
+{
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size() && file.flush();
 }
 
-std::optional<struct stat> status(const QString &path) {
+std::optional<struct stat> status(const QString &path)
+{
     struct stat result = {};
     if (::stat(QFile::encodeName(path).constData(), &result) != 0)
         return std::nullopt;
     return result;
 }
 
-std::optional<struct stat> linkStatus(const QString &path) {
+std::optional<struct stat> linkStatus(const QString &path)
+{
     struct stat result = {};
     if (::lstat(QFile::encodeName(path).constData(), &result) != 0)
         return std::nullopt;
     return result;
 }
 
-QStringList leftovers(const QString &folder) {
+QStringList leftovers(const QString &folder)
+{
     return QDir(folder).entryList({QStringLiteral(".*.tavlo-*")},
                                   QDir::Files | QDir::Hidden | QDir::System);
 }
 
-std::optional<QByteArray> attribute(const QString &path, const char *name) {
+std::optional<QByteArray> attribute(const QString &path, const char *name)
+{
     const QByteArray native = QFile::encodeName(path);
     QByteArray value(4096, '\0');
     const ssize_t size = ::getxattr(native.constData(), name, value.data(), size_t(value.size()));
@@ -50,7 +56,8 @@ std::optional<QByteArray> attribute(const QString &path, const char *name) {
     return value;
 }
 
-bool returnsWithin(int milliseconds, const std::function<void()> &call) {
+bool returnsWithin(int milliseconds, const std::function<void()> &call)
+{
     // The future's destructor would wait for a call that hangs; the thread is let go instead, and
     // the test fails.
     auto task = std::make_shared<std::packaged_task<void()>>(call);

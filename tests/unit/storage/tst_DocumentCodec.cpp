@@ -11,7 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray allBytesExcept(char excluded) {
+QByteArray allBytesExcept(char excluded)
+{
     QByteArray bytes;
     for (int value = 0; value < 256; ++value) {
         if (char(value) != excluded)
@@ -38,7 +39,8 @@ private slots:
     void encodingNames();
 };
 
-void tst_DocumentCodec::decode_data() {
+void tst_DocumentCodec::decode_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
     QTest::addColumn<TextEncoding>("encoding");
@@ -126,7 +128,8 @@ void tst_DocumentCodec::decode_data() {
                                    << u"a\u00A0b\u2028c\td\0e"_s << utf8 << crlf << false << false;
 }
 
-void tst_DocumentCodec::decode() {
+void tst_DocumentCodec::decode()
+{
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QFETCH(TextEncoding, encoding);
@@ -148,7 +151,8 @@ void tst_DocumentCodec::decode() {
     }
 }
 
-void tst_DocumentCodec::mixedLineEndsSaveUniformly_data() {
+void tst_DocumentCodec::mixedLineEndsSaveUniformly_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QByteArray>("saved");
 
@@ -157,7 +161,8 @@ void tst_DocumentCodec::mixedLineEndsSaveUniformly_data() {
     QTest::newRow("CR first") << QByteArray("\ra\r\n") << QByteArray("\ra\r");
 }
 
-void tst_DocumentCodec::mixedLineEndsSaveUniformly() {
+void tst_DocumentCodec::mixedLineEndsSaveUniformly()
+{
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, saved);
 
@@ -166,7 +171,8 @@ void tst_DocumentCodec::mixedLineEndsSaveUniformly() {
     QCOMPARE(encodeDocument(document.text, document.format).bytes, saved);
 }
 
-void tst_DocumentCodec::encode_data() {
+void tst_DocumentCodec::encode_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<TextFormat>("format");
     QTest::addColumn<QByteArray>("bytes");
@@ -234,7 +240,8 @@ void tst_DocumentCodec::encode_data() {
         << QString(QChar(0xD83D));
 }
 
-void tst_DocumentCodec::encode() {
+void tst_DocumentCodec::encode()
+{
     QFETCH(QString, text);
     QFETCH(TextFormat, format);
     QFETCH(QByteArray, bytes);
@@ -245,7 +252,8 @@ void tst_DocumentCodec::encode() {
     QCOMPARE(encoded.bytes, bytes);
 }
 
-void tst_DocumentCodec::everyByteRoundTripsAlone() {
+void tst_DocumentCodec::everyByteRoundTripsAlone()
+{
     for (int value = 0; value < 256; ++value) {
         const QByteArray bytes(1, char(value));
         const DecodedDocument document = decodeDocument(bytes);
@@ -254,7 +262,8 @@ void tst_DocumentCodec::everyByteRoundTripsAlone() {
     }
 }
 
-void tst_DocumentCodec::windows1252MatchesTheCodePage() {
+void tst_DocumentCodec::windows1252MatchesTheCodePage()
+{
     // An independent table: the system's converter for the code page, which leaves the five
     // unassigned bytes undefined; those decode to the C1 control of the same value.
     QStringDecoder system("windows-1252");
@@ -274,7 +283,8 @@ void tst_DocumentCodec::windows1252MatchesTheCodePage() {
     }
 }
 
-void tst_DocumentCodec::allBytesTogetherRoundTrip() {
+void tst_DocumentCodec::allBytesTogetherRoundTrip()
+{
     const QByteArray bytes = allBytesExcept('\r');
     const DecodedDocument document = decodeDocument(bytes);
     QCOMPARE(document.format.encoding, TextEncoding::Windows1252);
@@ -285,7 +295,8 @@ void tst_DocumentCodec::allBytesTogetherRoundTrip() {
     QVERIFY(decodeDocument(allBytesExcept('\x7F')).mixedLineEnds);
 }
 
-void tst_DocumentCodec::encodingNames() {
+void tst_DocumentCodec::encodingNames()
+{
     QCOMPARE(encodingName(TextEncoding::Utf8), u"UTF-8"_s);
     QCOMPARE(encodingName(TextEncoding::Utf8WithBom), u"UTF-8 with BOM"_s);
     QCOMPARE(encodingName(TextEncoding::Utf16LE), u"UTF-16 LE"_s);

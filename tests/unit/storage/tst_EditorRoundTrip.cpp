@@ -13,15 +13,18 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Contexts a character can stand in: alone, between letters, at a line start, before a line end.
-QString inContexts(const QString &character) {
+QString inContexts(const QString &character)
+{
     return character + u"a"_s + character + u"b\n"_s + character + u"\nc"_s + character;
 }
 
-QString characterOf(char32_t codePoint) {
+QString characterOf(char32_t codePoint)
+{
     return QString::fromUcs4(&codePoint, 1);
 }
 
-QByteArray lineEndBytes(LineEnd lineEnd) {
+QByteArray lineEndBytes(LineEnd lineEnd)
+{
     switch (lineEnd) {
     case LineEnd::CrLf:
         return "\r\n";
@@ -33,13 +36,15 @@ QByteArray lineEndBytes(LineEnd lineEnd) {
     return {};
 }
 
-LineEnd randomLineEnd(QRandomGenerator &random) {
+LineEnd randomLineEnd(QRandomGenerator &random)
+{
     return static_cast<LineEnd>(random.bounded(3));
 }
 
 // Bytes with at most one line-end style: random bytes, pieces of UTF-8 (whole, cut or malformed)
 // and now and then a byte-order mark, so that every decoding path is taken.
-QByteArray randomBytes(QRandomGenerator &random) {
+QByteArray randomBytes(QRandomGenerator &random)
+{
     static const QByteArray pieces[] = {
         "a",
         " ",
@@ -83,7 +88,8 @@ QByteArray randomBytes(QRandomGenerator &random) {
     return bytes;
 }
 
-char32_t randomCodePoint(QRandomGenerator &random) {
+char32_t randomCodePoint(QRandomGenerator &random)
+{
     static const char32_t interesting[] = {
         U'\t',   U'\0',    0x00A0, 0x2028, 0xFEFF, 0xFFFC, 0xFFFD,
         0x1F600, 0x10FFFF, 0x00E9, 0x20AC, 0x0081, 0xFFFE, 0xFDEF,
@@ -103,7 +109,8 @@ char32_t randomCodePoint(QRandomGenerator &random) {
     return codePoint;
 }
 
-QString randomText(QRandomGenerator &random, LineEnd lineEnd) {
+QString randomText(QRandomGenerator &random, LineEnd lineEnd)
+{
     QString text;
     const int length = random.bounded(40);
     for (int i = 0; i < length; ++i) {
@@ -116,7 +123,8 @@ QString randomText(QRandomGenerator &random, LineEnd lineEnd) {
 }
 
 // Written here by hand rather than with the codec under test.
-QByteArray utf16Bytes(const QString &text, bool bigEndian) {
+QByteArray utf16Bytes(const QString &text, bool bigEndian)
+{
     QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
     for (const QChar unit : text) {
         const char high = char(unit.unicode() >> 8);
@@ -127,7 +135,8 @@ QByteArray utf16Bytes(const QString &text, bool bigEndian) {
     return bytes;
 }
 
-QByteArray randomUnicodeBytes(QRandomGenerator &random) {
+QByteArray randomUnicodeBytes(QRandomGenerator &random)
+{
     const QString text = randomText(random, randomLineEnd(random));
     switch (random.bounded(4)) {
     case 0:
@@ -148,7 +157,8 @@ struct Tally {
 
 // Empty when the bytes come back unchanged through the codec and a real editor, or when the
 // detector rightly flags characters the editor changes; otherwise what went wrong.
-QString checkThroughEditor(QPlainTextEdit &editor, const QByteArray &bytes, Tally &tally) {
+QString checkThroughEditor(QPlainTextEdit &editor, const QByteArray &bytes, Tally &tally)
+{
     const DecodedDocument document = decodeDocument(bytes);
     ++tally.encodings[document.format.encoding];
     setEditorText(editor, document.text);
@@ -188,13 +198,15 @@ private:
     QPlainTextEdit m_editor;
 };
 
-void tst_EditorRoundTrip::initTestCase() {
+void tst_EditorRoundTrip::initTestCase()
+{
     // Laying out random scripts, the font engine warns about every font without shaping tables
     // for them, in the uncategorised log; nothing else here writes there.
     QLoggingCategory::setFilterRules(u"default.warning=false"_s);
 }
 
-void tst_EditorRoundTrip::detectorMatchesEditor() {
+void tst_EditorRoundTrip::detectorMatchesEditor()
+{
     // Every code point but surrogates, in batches; a batch that does not come back is tried
     // character by character.
     QList<char32_t> failing;
@@ -229,14 +241,16 @@ void tst_EditorRoundTrip::detectorMatchesEditor() {
              u"\u2029\r\uFDD1\uFDD0"_s);
 }
 
-void tst_EditorRoundTrip::editorKeepsWhatPlainTextLoses() {
+void tst_EditorRoundTrip::editorKeepsWhatPlainTextLoses()
+{
     const QString text = u"a\u00A0b\u2028c\td\0e\n\n"_s;
     setEditorText(m_editor, text);
     QCOMPARE(editorText(m_editor), text);
     QVERIFY(m_editor.toPlainText() != text);
 }
 
-void tst_EditorRoundTrip::randomBytesRoundTrip() {
+void tst_EditorRoundTrip::randomBytesRoundTrip()
+{
     QRandomGenerator random(20240611);
     Tally tally;
     constexpr int samples = 20000;
@@ -252,7 +266,8 @@ void tst_EditorRoundTrip::randomBytesRoundTrip() {
     QVERIFY2(tally.roundTrips > samples * 9 / 10, qPrintable(QString::number(tally.roundTrips)));
 }
 
-void tst_EditorRoundTrip::randomUnicodeRoundTrip() {
+void tst_EditorRoundTrip::randomUnicodeRoundTrip()
+{
     QRandomGenerator random(7031);
     Tally tally;
     constexpr int samples = 8000;

@@ -18,7 +18,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The raw form of a POSIX ACL as Linux keeps it in system.posix_acl_* attributes.
-QByteArray rawAcl(const QList<std::array<quint32, 3>> &entries) {
+QByteArray rawAcl(const QList<std::array<quint32, 3>> &entries)
+{
     QByteArray raw;
     const auto append = [&raw](quint32 value, int bytes) {
         for (int i = 0; i < bytes; ++i)
@@ -36,7 +37,8 @@ QByteArray rawAcl(const QList<std::array<quint32, 3>> &entries) {
 constexpr quint32 userObj = 0x01, user = 0x02, groupObj = 0x04, mask = 0x10, other = 0x20;
 constexpr quint32 undefinedId = 0xFFFFFFFF;
 
-bool isRoot() {
+bool isRoot()
+{
     return ::geteuid() == 0;
 }
 
@@ -73,18 +75,21 @@ private slots:
     void writeWithLongFileName();
 
 private:
-    QString path(const QString &name) const {
+    QString path(const QString &name) const
+    {
         return QDir::isAbsolutePath(name) ? name : m_folder->filePath(name);
     }
     std::unique_ptr<QTemporaryDir> m_folder;
 };
 
-void tst_OpenAndSave::init() {
+void tst_OpenAndSave::init()
+{
     m_folder = std::make_unique<QTemporaryDir>();
     QVERIFY(m_folder->isValid());
 }
 
-void tst_OpenAndSave::readsWholeFile() {
+void tst_OpenAndSave::readsWholeFile()
+{
     // Larger than one read, with every byte value.
     QByteArray bytes(300 * 1024, Qt::Uninitialized);
     QRandomGenerator random(12);
@@ -103,7 +108,8 @@ void tst_OpenAndSave::readsWholeFile() {
     QCOMPARE(empty.bytes, QByteArray());
 }
 
-void tst_OpenAndSave::readRefusals_data() {
+void tst_OpenAndSave::readRefusals_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("error");
 
@@ -115,7 +121,8 @@ void tst_OpenAndSave::readRefusals_data() {
     QTest::newRow("symlink loop") << u"loop"_s << u"The path has too many symbolic links."_s;
 }
 
-void tst_OpenAndSave::readRefusals() {
+void tst_OpenAndSave::readRefusals()
+{
     QFETCH(QString, name);
     QFETCH(QString, error);
     QVERIFY(QDir(m_folder->path()).mkdir(u"folder"_s));
@@ -128,7 +135,8 @@ void tst_OpenAndSave::readRefusals() {
     QCOMPARE(result.bytes, QByteArray());
 }
 
-void tst_OpenAndSave::readFifoReturnsPromptly() {
+void tst_OpenAndSave::readFifoReturnsPromptly()
+{
     const QString fifo = path(u"fifo"_s);
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     auto result = std::make_shared<openAndSave::ReadResult>();
@@ -138,7 +146,8 @@ void tst_OpenAndSave::readFifoReturnsPromptly() {
     QCOMPARE(result->error, u"It is not a regular file."_s);
 }
 
-void tst_OpenAndSave::readsProcFileThatClaimsSizeZero() {
+void tst_OpenAndSave::readsProcFileThatClaimsSizeZero()
+{
     const QString status = u"/proc/self/status"_s;
     QCOMPARE(testFiles::status(status)->st_size, 0);
     const openAndSave::ReadResult result = openAndSave::readFile(status);
@@ -147,7 +156,8 @@ void tst_OpenAndSave::readsProcFileThatClaimsSizeZero() {
     QVERIFY(result.bytes.contains("\nPid:"));
 }
 
-void tst_OpenAndSave::readRefusesTooLargeFile() {
+void tst_OpenAndSave::readRefusesTooLargeFile()
+{
     const QString big = path(u"big.txt"_s);
     QVERIFY(testFiles::put(big, {}));
     QCOMPARE(::truncate(QFile::encodeName(big).constData(), 300 * 1024 * 1024), 0);
@@ -162,14 +172,16 @@ void tst_OpenAndSave::readRefusesTooLargeFile() {
     QVERIFY(openAndSave::readFile(big).ok);
 }
 
-void tst_OpenAndSave::readStopsAtLimitWhateverTheSizeSaid() {
+void tst_OpenAndSave::readStopsAtLimitWhateverTheSizeSaid()
+{
     const platform::FileContents result = platform::readRegularFile(u"/proc/self/status"_s, 16);
     QCOMPARE(result.bytes, QByteArray());
     QVERIFY2(result.error.contains(u"larger than the limit of 16 bytes"_s),
              qPrintable(result.error));
 }
 
-void tst_OpenAndSave::writeCreatesFileWithUmask() {
+void tst_OpenAndSave::writeCreatesFileWithUmask()
+{
     const mode_t umask = ::umask(0);
     ::umask(umask);
     const QString file = path(u"new.txt"_s);
@@ -181,7 +193,8 @@ void tst_OpenAndSave::writeCreatesFileWithUmask() {
     QCOMPARE(testFiles::leftovers(m_folder->path()), QStringList());
 }
 
-void tst_OpenAndSave::writeReplacesWholeFile() {
+void tst_OpenAndSave::writeReplacesWholeFile()
+{
     const QString file = path(u"doc.txt"_s);
     QVERIFY(testFiles::put(file, QByteArray(10000, 'o')));
     const ino_t before = testFiles::status(file)->st_ino;
@@ -196,7 +209,8 @@ void tst_OpenAndSave::writeReplacesWholeFile() {
     QCOMPARE(testFiles::leftovers(m_folder->path()), QStringList());
 }
 
-void tst_OpenAndSave::writeKeepsPermissionBits_data() {
+void tst_OpenAndSave::writeKeepsPermissionBits_data()
+{
     QTest::addColumn<int>("mode");
     QTest::newRow("0600") << 0600;
     QTest::newRow("0640") << 0640;
@@ -207,7 +221,8 @@ void tst_OpenAndSave::writeKeepsPermissionBits_data() {
     QTest::newRow("sticky 01644") << 01644;
 }
 
-void tst_OpenAndSave::writeKeepsPermissionBits() {
+void tst_OpenAndSave::writeKeepsPermissionBits()
+{
     QFETCH(int, mode);
     const QString file = path(u"doc.txt"_s);
     QVERIFY(testFiles::put(file, "old"));
@@ -219,7 +234,8 @@ void tst_OpenAndSave::writeKeepsPermissionBits() {
     QCOMPARE(int(testFiles::status(file)->st_mode & 07777), mode);
 }
 
-void tst_OpenAndSave::writeKeepsOwnerAndGroup() {
+void tst_OpenAndSave::writeKeepsOwnerAndGroup()
+{
     if (!isRoot())
         QSKIP("Only root can give a file to another user.");
     const QString file = path(u"doc.txt"_s);
@@ -236,7 +252,8 @@ void tst_OpenAndSave::writeKeepsOwnerAndGroup() {
     QCOMPARE(testFiles::contents(file), QByteArray("new"));
 }
 
-void tst_OpenAndSave::writeKeepsExtendedAttribute() {
+void tst_OpenAndSave::writeKeepsExtendedAttribute()
+{
     const QString file = path(u"doc.txt"_s);
     QVERIFY(testFiles::put(file, "old"));
     const QByteArray native = QFile::encodeName(file);
@@ -249,7 +266,8 @@ void tst_OpenAndSave::writeKeepsExtendedAttribute() {
     QCOMPARE(testFiles::contents(file), QByteArray("new"));
 }
 
-void tst_OpenAndSave::writeKeepsAcl() {
+void tst_OpenAndSave::writeKeepsAcl()
+{
     const QString file = path(u"doc.txt"_s);
     QVERIFY(testFiles::put(file, "old"));
     const QByteArray acl = rawAcl({{userObj, 6, undefinedId},
@@ -272,7 +290,8 @@ void tst_OpenAndSave::writeKeepsAcl() {
     QCOMPARE(testFiles::status(file)->st_mode, modeBefore);
 }
 
-void tst_OpenAndSave::writeDropsAclTheFileDidNotHave() {
+void tst_OpenAndSave::writeDropsAclTheFileDidNotHave()
+{
     // The temporary file inherits the folder's default ACL; the saved file must not keep it.
     const QByteArray folder = QFile::encodeName(m_folder->path());
     const QByteArray defaultAcl = rawAcl({{userObj, 7, undefinedId},
@@ -296,7 +315,8 @@ void tst_OpenAndSave::writeDropsAclTheFileDidNotHave() {
     QCOMPARE(testFiles::status(file)->st_mode & 07777, mode_t(0640));
 }
 
-void tst_OpenAndSave::writeKeepsHardLinks() {
+void tst_OpenAndSave::writeKeepsHardLinks()
+{
     const QString file = path(u"doc.txt"_s);
     const QString other = path(u"other-name.txt"_s);
     QVERIFY(testFiles::put(file, "old old old"));
@@ -314,7 +334,8 @@ void tst_OpenAndSave::writeKeepsHardLinks() {
     QCOMPARE(testFiles::leftovers(m_folder->path()), QStringList());
 }
 
-void tst_OpenAndSave::writeThroughSymlinks() {
+void tst_OpenAndSave::writeThroughSymlinks()
+{
     QVERIFY(QDir(m_folder->path()).mkpath(u"real/deeper"_s));
     const QString target = path(u"real/deeper/doc.txt"_s);
     QVERIFY(testFiles::put(target, "old"));
@@ -332,7 +353,8 @@ void tst_OpenAndSave::writeThroughSymlinks() {
     QCOMPARE(testFiles::leftovers(path(u"real/deeper"_s)), QStringList());
 }
 
-void tst_OpenAndSave::writeThroughDanglingSymlink() {
+void tst_OpenAndSave::writeThroughDanglingSymlink()
+{
     const QString link = path(u"link.txt"_s);
     QCOMPARE(::symlink("not-yet.txt", QFile::encodeName(link).constData()), 0);
 
@@ -342,7 +364,8 @@ void tst_OpenAndSave::writeThroughDanglingSymlink() {
     QCOMPARE(testFiles::contents(path(u"not-yet.txt"_s)), QByteArray("created"));
 }
 
-void tst_OpenAndSave::writeRefusals_data() {
+void tst_OpenAndSave::writeRefusals_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("error");
 
@@ -355,7 +378,8 @@ void tst_OpenAndSave::writeRefusals_data() {
     QTest::newRow("symlink loop") << u"loop"_s << u"The path has too many symbolic links."_s;
 }
 
-void tst_OpenAndSave::writeRefusals() {
+void tst_OpenAndSave::writeRefusals()
+{
     QFETCH(QString, name);
     QFETCH(QString, error);
     QVERIFY(QDir(m_folder->path()).mkdir(u"folder"_s));
@@ -370,7 +394,8 @@ void tst_OpenAndSave::writeRefusals() {
     QCOMPARE(testFiles::leftovers(m_folder->path()), QStringList());
 }
 
-void tst_OpenAndSave::writeToFifoReturnsPromptly() {
+void tst_OpenAndSave::writeToFifoReturnsPromptly()
+{
     const QString fifo = path(u"fifo"_s);
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     auto result = std::make_shared<openAndSave::WriteResult>();
@@ -381,7 +406,8 @@ void tst_OpenAndSave::writeToFifoReturnsPromptly() {
     QVERIFY(S_ISFIFO(testFiles::linkStatus(fifo)->st_mode));
 }
 
-void tst_OpenAndSave::writeWithLongFileName() {
+void tst_OpenAndSave::writeWithLongFileName()
+{
     // 85 three-byte characters: 255 bytes, the longest name there is, so the temporary name
     // must be shortened.
     const QString name = QString(85, QChar(0x20AC));

@@ -17,13 +17,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString systemError() {
+QString systemError()
+{
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 // Writes until the file system refuses, then frees room for free bytes again; returns the errno
 // the file system refused with.
-int fillDisk(const QString &path, int free) {
+int fillDisk(const QString &path, int free)
+{
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -43,7 +45,8 @@ int fillDisk(const QString &path, int free) {
     return error;
 }
 
-QByteArray oldText(int size) {
+QByteArray oldText(int size)
+{
     QByteArray text;
     for (int line = 0; text.size() < size; ++line)
         text += "old line " + QByteArray::number(line) + "\r\n";
@@ -51,7 +54,8 @@ QByteArray oldText(int size) {
     return text;
 }
 
-int setImmutable(const QString &folder, bool immutable) {
+int setImmutable(const QString &folder, bool immutable)
+{
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -88,7 +92,8 @@ private slots:
 
 private:
     QString path(const QString &name) const { return m_folder->filePath(name); }
-    QStringList entries() const {
+    QStringList entries() const
+    {
         return QDir(m_folder->path())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
@@ -97,7 +102,8 @@ private:
     bool m_mounted = false;
 };
 
-void tst_SaveFaults::init() {
+void tst_SaveFaults::init()
+{
     if (::geteuid() != 0)
         QSKIP("Mounting a small file system needs root.");
     m_folder = std::make_unique<QTemporaryDir>();
@@ -108,7 +114,8 @@ void tst_SaveFaults::init() {
     m_mounted = true;
 }
 
-void tst_SaveFaults::cleanup() {
+void tst_SaveFaults::cleanup()
+{
     if (m_mounted) {
         setImmutable(path(u"locked"_s), false);
         const QByteArray mountPoint = QFile::encodeName(m_folder->path());
@@ -119,14 +126,16 @@ void tst_SaveFaults::cleanup() {
     m_folder.reset();
 }
 
-void tst_SaveFaults::fullDiskKeepsOldFile_data() {
+void tst_SaveFaults::fullDiskKeepsOldFile_data()
+{
     QTest::addColumn<int>("free");
     QTest::newRow("full") << 0;
     // The write then gets part of the way, a short write, before the disk refuses.
     QTest::newRow("room for 8 KiB") << 8192;
 }
 
-void tst_SaveFaults::fullDiskKeepsOldFile() {
+void tst_SaveFaults::fullDiskKeepsOldFile()
+{
     QFETCH(int, free);
     const QString file = path(u"doc.txt"_s);
     const QByteArray old = oldText(1000);
@@ -141,7 +150,8 @@ void tst_SaveFaults::fullDiskKeepsOldFile() {
     QCOMPARE(entries(), (QStringList{u"doc.txt"_s, u"filler"_s}));
 }
 
-void tst_SaveFaults::fullDiskLeavesNoNewFile() {
+void tst_SaveFaults::fullDiskLeavesNoNewFile()
+{
     QCOMPARE(fillDisk(path(u"filler"_s), 0), ENOSPC);
 
     const openAndSave::WriteResult result = openAndSave::writeFile(path(u"new.txt"_s), "new\r\n");
@@ -150,7 +160,8 @@ void tst_SaveFaults::fullDiskLeavesNoNewFile() {
     QCOMPARE(entries(), QStringList{u"filler"_s});
 }
 
-void tst_SaveFaults::readOnlyDiskIsRefusedClearly() {
+void tst_SaveFaults::readOnlyDiskIsRefusedClearly()
+{
     const QString file = path(u"doc.txt"_s);
     QVERIFY(testFiles::put(file, "old\r\n"));
     const QByteArray mountPoint = QFile::encodeName(m_folder->path());
@@ -166,11 +177,13 @@ void tst_SaveFaults::readOnlyDiskIsRefusedClearly() {
     QCOMPARE(entries(), QStringList{u"doc.txt"_s});
 }
 
-void tst_SaveFaults::inPlaceFullDiskPutsOldTextBack_data() {
+void tst_SaveFaults::inPlaceFullDiskPutsOldTextBack_data()
+{
     fullDiskKeepsOldFile_data();
 }
 
-void tst_SaveFaults::inPlaceFullDiskPutsOldTextBack() {
+void tst_SaveFaults::inPlaceFullDiskPutsOldTextBack()
+{
     QFETCH(int, free);
     // A second name makes the save rewrite the file in place, and the full disk stops it part way.
     const QString file = path(u"doc.txt"_s);
@@ -191,7 +204,8 @@ void tst_SaveFaults::inPlaceFullDiskPutsOldTextBack() {
     QCOMPARE(testFiles::leftovers(m_folder->path()), QStringList());
 }
 
-void tst_SaveFaults::inPlaceNeedsNoFreeSpaceForShorterText() {
+void tst_SaveFaults::inPlaceNeedsNoFreeSpaceForShorterText()
+{
     const QString file = path(u"doc.txt"_s);
     QVERIFY(testFiles::put(file, oldText(6000)));
     QCOMPARE(::link(QFile::encodeName(file).constData(),
@@ -205,7 +219,8 @@ void tst_SaveFaults::inPlaceNeedsNoFreeSpaceForShorterText() {
     QCOMPARE(testFiles::contents(path(u"other.txt"_s)), shorter);
 }
 
-void tst_SaveFaults::lockedFolderRewritesInPlace() {
+void tst_SaveFaults::lockedFolderRewritesInPlace()
+{
     // An immutable folder refuses new names even to root, while its files stay writable.
     const QString locked = path(u"locked"_s);
     QVERIFY(QDir(m_folder->path()).mkdir(u"locked"_s));

@@ -44,26 +44,31 @@ struct Window {
 
     // The job's future ends before its result is handed back; the menu comes back only in the
     // callback, so both together mean the command has had its full effect.
-    bool settled() {
+    bool settled()
+    {
         return QTest::qWaitFor(
             [this] { return !form.isFileBusy() && form.mnuFileItem(FileOpen)->isEnabled(); }, 5000);
     }
-    bool command(short index) {
+    bool command(short index)
+    {
         form.mnuFileItem_Click(index);
         return settled();
     }
-    bool open(const std::optional<QString> &answer) {
+    bool open(const std::optional<QString> &answer)
+    {
         platform.fileDialogs.answers.push_back(answer);
         return command(FileOpen);
     }
     bool save() { return command(FileSave); }
-    bool saveAs(const std::optional<QString> &answer) {
+    bool saveAs(const std::optional<QString> &answer)
+    {
         platform.fileDialogs.answers.push_back(answer);
         return command(FileSave);
     }
 };
 
-TextFormat format(TextEncoding encoding, LineEnd lineEnd, bool appendFinalLineEnd) {
+TextFormat format(TextEncoding encoding, LineEnd lineEnd, bool appendFinalLineEnd)
+{
     TextFormat result;
     result.encoding = encoding;
     result.lineEnd = lineEnd;
@@ -72,7 +77,8 @@ TextFormat format(TextEncoding encoding, LineEnd lineEnd, bool appendFinalLineEn
 }
 
 // What lies at path, without following a link: enough to see whether anything touched it.
-QString fingerprint(const QString &path) {
+QString fingerprint(const QString &path)
+{
     const std::optional<struct stat> status = testFiles::linkStatus(path);
     if (!status)
         return u"none"_s;
@@ -89,7 +95,8 @@ QString fingerprint(const QString &path) {
 class PoolBlocker {
 public:
     PoolBlocker()
-        : m_oldMax(QThreadPool::globalInstance()->maxThreadCount()) {
+        : m_oldMax(QThreadPool::globalInstance()->maxThreadCount())
+    {
         QThreadPool::globalInstance()->setMaxThreadCount(1);
         // Shared with the task: it may still be inside acquire() when a failed test returns.
         QThreadPool::globalInstance()->start([gate = m_gate] {
@@ -98,11 +105,13 @@ public:
         });
         m_gate->started.acquire();
     }
-    ~PoolBlocker() {
+    ~PoolBlocker()
+    {
         release();
         QThreadPool::globalInstance()->setMaxThreadCount(m_oldMax);
     }
-    void release() {
+    void release()
+    {
         if (!m_released)
             m_gate->open.release();
         m_released = true;
@@ -155,30 +164,35 @@ private slots:
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
-    QStringList entries() const {
+    QStringList entries() const
+    {
         return QDir(m_dir->path())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void tst_frmMainDocument::init() {
+void tst_frmMainDocument::init()
+{
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
 
-void tst_frmMainDocument::cleanup() {
+void tst_frmMainDocument::cleanup()
+{
     m_dir.reset();
 }
 
-void tst_frmMainDocument::startsWithoutPath() {
+void tst_frmMainDocument::startsWithoutPath()
+{
     Window w;
     QCOMPARE(w.path(), QString());
     QCOMPARE(w.text(), QString());
     QVERIFY(w.form.documentFormat() == TextFormat());
 }
 
-void tst_frmMainDocument::dialogSettings() {
+void tst_frmMainDocument::dialogSettings()
+{
     Window w;
     const QString first = path(u"first.txt"_s), second = path(u"second.txt"_s);
     QVERIFY(put(first, "1\n"));
@@ -213,7 +227,8 @@ void tst_frmMainDocument::dialogSettings() {
     }
 }
 
-void tst_frmMainDocument::clearStartsNewDocument() {
+void tst_frmMainDocument::clearStartsNewDocument()
+{
     Window w;
     const QString file = path(u"lf.txt"_s), fresh = path(u"fresh.txt"_s);
     QVERIFY(put(file, "one\ntwo"));
@@ -231,7 +246,8 @@ void tst_frmMainDocument::clearStartsNewDocument() {
     QCOMPARE(contents(file), "one\ntwo"_ba);
 }
 
-void tst_frmMainDocument::openShowsFile_data() {
+void tst_frmMainDocument::openShowsFile_data()
+{
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
     QTest::addColumn<TextFormat>("expected");
@@ -245,7 +261,8 @@ void tst_frmMainDocument::openShowsFile_data() {
                                  << format(TextEncoding::Utf8, LineEnd::CrLf, true);
 }
 
-void tst_frmMainDocument::openShowsFile() {
+void tst_frmMainDocument::openShowsFile()
+{
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QFETCH(TextFormat, expected);
@@ -262,7 +279,8 @@ void tst_frmMainDocument::openShowsFile() {
     QVERIFY(!w.form.txt().isReadOnly());
 }
 
-void tst_frmMainDocument::openMissingNameCreatesFileOnSave() {
+void tst_frmMainDocument::openMissingNameCreatesFileOnSave()
+{
     Window w;
     const QString lf = path(u"lf.txt"_s), missing = path(u"new.txt"_s);
     QVERIFY(put(lf, "x\ny\n"));
@@ -281,7 +299,8 @@ void tst_frmMainDocument::openMissingNameCreatesFileOnSave() {
     QCOMPARE(contents(lf), "x\ny\n"_ba);
 }
 
-void tst_frmMainDocument::openCancelledChangesNothing() {
+void tst_frmMainDocument::openCancelledChangesNothing()
+{
     Window w;
     setEditorText(w.form.txt(), u"draft\n"_s);
     QVERIFY(w.open(std::nullopt));
@@ -302,7 +321,8 @@ void tst_frmMainDocument::openCancelledChangesNothing() {
     QCOMPARE(w.warnings(), QStringList());
 }
 
-void tst_frmMainDocument::openFailureKeepsDocument_data() {
+void tst_frmMainDocument::openFailureKeepsDocument_data()
+{
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("hadPath");
     QTest::addColumn<QString>("reason");
@@ -320,7 +340,8 @@ void tst_frmMainDocument::openFailureKeepsDocument_data() {
     }
 }
 
-void tst_frmMainDocument::openFailureKeepsDocument() {
+void tst_frmMainDocument::openFailureKeepsDocument()
+{
     QFETCH(QString, kind);
     QFETCH(bool, hadPath);
     QFETCH(QString, reason);
@@ -380,7 +401,8 @@ void tst_frmMainDocument::openFailureKeepsDocument() {
     QCOMPARE(fingerprint(path(u"file.txt"_s)), fileBefore);
 }
 
-void tst_frmMainDocument::saveAsksForNameOnce_data() {
+void tst_frmMainDocument::saveAsksForNameOnce_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
@@ -391,7 +413,8 @@ void tst_frmMainDocument::saveAsksForNameOnce_data() {
     QTest::newRow("no extension") << u"abc"_s << u"notes"_s << "abc\r\n"_ba;
 }
 
-void tst_frmMainDocument::saveAsksForNameOnce() {
+void tst_frmMainDocument::saveAsksForNameOnce()
+{
     QFETCH(QString, text);
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
@@ -413,7 +436,8 @@ void tst_frmMainDocument::saveAsksForNameOnce() {
     QCOMPARE(entries(), QStringList{name});
 }
 
-void tst_frmMainDocument::saveCancelledWritesNothing() {
+void tst_frmMainDocument::saveCancelledWritesNothing()
+{
     Window w;
     setEditorText(w.form.txt(), u"abc"_s);
     QVERIFY(w.saveAs(std::nullopt));
@@ -424,7 +448,8 @@ void tst_frmMainDocument::saveCancelledWritesNothing() {
     QCOMPARE(w.warnings(), QStringList());
 }
 
-void tst_frmMainDocument::saveOverwritesWithoutDialog() {
+void tst_frmMainDocument::saveOverwritesWithoutDialog()
+{
     Window w;
     const QString file = path(u"doc.txt"_s);
     QVERIFY(put(file, "old\r\nlonger text\r\n"));
@@ -438,7 +463,8 @@ void tst_frmMainDocument::saveOverwritesWithoutDialog() {
     QCOMPARE(entries(), QStringList{u"doc.txt"_s});
 }
 
-void tst_frmMainDocument::roundTripKeepsBytes_data() {
+void tst_frmMainDocument::roundTripKeepsBytes_data()
+{
     QTest::addColumn<QByteArray>("bytes");
 
     QTest::newRow("crlf") << "one\r\ntwo\r\n"_ba;
@@ -455,7 +481,8 @@ void tst_frmMainDocument::roundTripKeepsBytes_data() {
                                            "d\t\r\n\t\r\n"_ba;
 }
 
-void tst_frmMainDocument::roundTripKeepsBytes() {
+void tst_frmMainDocument::roundTripKeepsBytes()
+{
     QFETCH(QByteArray, bytes);
     Window w;
     const QString file = path(u"doc.txt"_s);
@@ -470,7 +497,8 @@ void tst_frmMainDocument::roundTripKeepsBytes() {
     QCOMPARE(w.warnings(), QStringList());
 }
 
-void tst_frmMainDocument::mixedLineEndsWarnAndBecomeUniform() {
+void tst_frmMainDocument::mixedLineEndsWarnAndBecomeUniform()
+{
     Window w;
     const QString file = path(u"mixed.txt"_s);
     QVERIFY(put(file, "a\r\nb\nc"));
@@ -485,7 +513,8 @@ void tst_frmMainDocument::mixedLineEndsWarnAndBecomeUniform() {
     QCOMPARE(contents(file), "a\r\nb\r\nc"_ba);
 }
 
-void tst_frmMainDocument::paragraphSeparatorWarns() {
+void tst_frmMainDocument::paragraphSeparatorWarns()
+{
     Window w;
     const QString file = path(u"para.txt"_s);
     QVERIFY(put(file, "a\xE2\x80\xA9"
@@ -498,7 +527,8 @@ void tst_frmMainDocument::paragraphSeparatorWarns() {
     QCOMPARE(w.path(), file);
 }
 
-void tst_frmMainDocument::veryLongLineAsksFirst_data() {
+void tst_frmMainDocument::veryLongLineAsksFirst_data()
+{
     QTest::addColumn<bool>("agree");
     QTest::newRow("declined") << false;
     QTest::newRow("agreed") << true;
@@ -506,7 +536,8 @@ void tst_frmMainDocument::veryLongLineAsksFirst_data() {
 
 // A line long enough to make every key press slow is opened only when the user agrees; lines
 // up to the limit open without a question.
-void tst_frmMainDocument::veryLongLineAsksFirst() {
+void tst_frmMainDocument::veryLongLineAsksFirst()
+{
     QFETCH(bool, agree);
     Window w;
     const QString atLimit = path(u"at-limit.txt"_s);
@@ -525,7 +556,8 @@ void tst_frmMainDocument::veryLongLineAsksFirst() {
     QCOMPARE(w.text().size(), agree ? 6 + SlowLineLength + 1 + 7 : SlowLineLength + 1);
 }
 
-void tst_frmMainDocument::unrepresentableCharacterAsks_data() {
+void tst_frmMainDocument::unrepresentableCharacterAsks_data()
+{
     QTest::addColumn<QString>("character");
     QTest::addColumn<QString>("code");
     QTest::addColumn<QByteArray>("utf8");
@@ -539,7 +571,8 @@ void tst_frmMainDocument::unrepresentableCharacterAsks_data() {
         << u"\U0001F600"_s << u"U+1F600"_s << "\xF0\x9F\x98\x80"_ba << true;
 }
 
-void tst_frmMainDocument::unrepresentableCharacterAsks() {
+void tst_frmMainDocument::unrepresentableCharacterAsks()
+{
     QFETCH(QString, character);
     QFETCH(QString, code);
     QFETCH(QByteArray, utf8);
@@ -580,7 +613,8 @@ void tst_frmMainDocument::unrepresentableCharacterAsks() {
     QCOMPARE(entries(), QStringList{u"cp.txt"_s});
 }
 
-void tst_frmMainDocument::failedSaveOffersAnotherName_data() {
+void tst_frmMainDocument::failedSaveOffersAnotherName_data()
+{
     QTest::addColumn<bool>("removedFolder");
     QTest::addColumn<bool>("confirm");
 
@@ -590,7 +624,8 @@ void tst_frmMainDocument::failedSaveOffersAnotherName_data() {
     QTest::newRow("through a file, other name") << false << true;
 }
 
-void tst_frmMainDocument::failedSaveOffersAnotherName() {
+void tst_frmMainDocument::failedSaveOffersAnotherName()
+{
     QFETCH(bool, removedFolder);
     QFETCH(bool, confirm);
     Window w;
@@ -638,7 +673,8 @@ void tst_frmMainDocument::failedSaveOffersAnotherName() {
         QCOMPARE(contents(path(u"file.txt"_s)), "plain\n"_ba);
 }
 
-void tst_frmMainDocument::saveThroughSymbolicLink() {
+void tst_frmMainDocument::saveThroughSymbolicLink()
+{
     Window w;
     const QString target = path(u"target.txt"_s), link = path(u"link.txt"_s);
     QVERIFY(put(target, "old\r\n"));
@@ -655,7 +691,8 @@ void tst_frmMainDocument::saveThroughSymbolicLink() {
     QCOMPARE(w.path(), link);
 }
 
-void tst_frmMainDocument::commandsWaitForRunningJob() {
+void tst_frmMainDocument::commandsWaitForRunningJob()
+{
     Window w;
     const QString file = path(u"doc.txt"_s), other = path(u"other.txt"_s);
     QVERIFY(put(file, "from disk\n"));

@@ -15,7 +15,8 @@ private slots:
     void customBase();
 };
 
-void tst_LinkTable::captionsInMenuOrder() {
+void tst_LinkTable::captionsInMenuOrder()
+{
     const QStringList expected{QStringLiteral("&Tavlo Homepage"),
                                QStringLiteral("&Frequently Asked Questions"),
                                QStringLiteral("&Known Bugs"),
@@ -32,7 +33,8 @@ void tst_LinkTable::captionsInMenuOrder() {
     QCOMPARE(captions, expected);
 }
 
-void tst_LinkTable::addressOfEachIndex_data() {
+void tst_LinkTable::addressOfEachIndex_data()
+{
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("separator");
@@ -56,7 +58,8 @@ void tst_LinkTable::addressOfEachIndex_data() {
     page(9, "/marlov/index.html");
 }
 
-void tst_LinkTable::addressOfEachIndex() {
+void tst_LinkTable::addressOfEachIndex()
+{
     QFETCH(int, index);
     QFETCH(QString, address);
     QFETCH(bool, separator);
@@ -71,7 +74,8 @@ void tst_LinkTable::addressOfEachIndex() {
     }
 }
 
-void tst_LinkTable::noAddressOutsideTheTable_data() {
+void tst_LinkTable::noAddressOutsideTheTable_data()
+{
     QTest::addColumn<int>("index");
     QTest::newRow("-1") << -1;
     QTest::newRow("10") << 10;
@@ -79,20 +83,23 @@ void tst_LinkTable::noAddressOutsideTheTable_data() {
     QTest::newRow("-32768") << -32768;
 }
 
-void tst_LinkTable::noAddressOutsideTheTable() {
+void tst_LinkTable::noAddressOutsideTheTable()
+{
     QFETCH(int, index);
     QVERIFY(!webAddress(index).has_value());
     QVERIFY(!webAddress(index, QStringLiteral("http://elsewhere.test")).has_value());
 }
 
-void tst_LinkTable::customBase_data() {
+void tst_LinkTable::customBase_data()
+{
     QTest::addColumn<QString>("base");
     QTest::newRow("no trailing slash") << QStringLiteral("http://mirror.test:8080");
     QTest::newRow("trailing slash") << QStringLiteral("http://mirror.test:8080/");
     QTest::newRow("two trailing slashes") << QStringLiteral("http://mirror.test:8080//");
 }
 
-void tst_LinkTable::customBase() {
+void tst_LinkTable::customBase()
+{
     QFETCH(QString, base);
     QCOMPARE(webAddress(0, base),
              QStringLiteral("http://mirror.test:8080/marlov/SOFTWARE/sftTavlo.html"));

@@ -19,7 +19,8 @@ using namespace MenuDesign;
 
 namespace {
 
-QString page(const char *path) {
+QString page(const char *path)
+{
     return QStringLiteral(TAVLO_WEB_BASE) + QLatin1String(path);
 }
 
@@ -35,7 +36,8 @@ struct AboutRun {
 // While the box is open `whileOpen` gets it and must close it; a safety net closes it after a
 // few seconds so that a box that stays open fails the test instead of hanging it.
 AboutRun runAbout(const std::function<void()> &open,
-                  const std::function<void(frmAbout &)> &whileOpen) {
+                  const std::function<void(frmAbout &)> &whileOpen)
+{
     AboutRun run;
     QObject guard;
     QTimer::singleShot(0, &guard, [&] {
@@ -96,20 +98,23 @@ private:
     frmMain *m_form = nullptr;
 };
 
-void tst_frmMainWeb::init() {
+void tst_frmMainWeb::init()
+{
     m_platform = new FakePlatform;
     m_form = new frmMain(m_platform->services());
     m_form->Form_Load();
 }
 
-void tst_frmMainWeb::cleanup() {
+void tst_frmMainWeb::cleanup()
+{
     delete m_form;
     m_form = nullptr;
     delete m_platform;
     m_platform = nullptr;
 }
 
-void tst_frmMainWeb::pickWebEntry(int index, Pick how) {
+void tst_frmMainWeb::pickWebEntry(int index, Pick how)
+{
     if (how == Command) {
         m_form->mnuTrayItemItem_Click(static_cast<short>(index));
         return;
@@ -123,14 +128,16 @@ void tst_frmMainWeb::pickWebEntry(int index, Pick how) {
     item->trigger();
 }
 
-void tst_frmMainWeb::hideMainWindow() {
+void tst_frmMainWeb::hideMainWindow()
+{
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     m_form->mnuFileItem_Click(FileHide);
     QVERIFY(m_form->isHidden());
 }
 
-void tst_frmMainWeb::eachEntryOpensItsPage_data() {
+void tst_frmMainWeb::eachEntryOpensItsPage_data()
+{
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("how");
     QTest::addColumn<QString>("address");
@@ -147,7 +154,8 @@ void tst_frmMainWeb::eachEntryOpensItsPage_data() {
     }
 }
 
-void tst_frmMainWeb::eachEntryOpensItsPage() {
+void tst_frmMainWeb::eachEntryOpensItsPage()
+{
     QFETCH(int, index);
     QFETCH(int, how);
     QFETCH(QString, address);
@@ -156,7 +164,8 @@ void tst_frmMainWeb::eachEntryOpensItsPage() {
     QCOMPARE(m_platform->shell.opened, QStringList{address});
 }
 
-void tst_frmMainWeb::separatorsAndUnknownIndicesOpenNothing_data() {
+void tst_frmMainWeb::separatorsAndUnknownIndicesOpenNothing_data()
+{
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("how");
 
@@ -168,7 +177,8 @@ void tst_frmMainWeb::separatorsAndUnknownIndicesOpenNothing_data() {
         QTest::addRow("%d command", index) << index << int(Command);
 }
 
-void tst_frmMainWeb::separatorsAndUnknownIndicesOpenNothing() {
+void tst_frmMainWeb::separatorsAndUnknownIndicesOpenNothing()
+{
     QFETCH(int, index);
     QFETCH(int, how);
 
@@ -178,13 +188,15 @@ void tst_frmMainWeb::separatorsAndUnknownIndicesOpenNothing() {
     QCOMPARE(m_platform->shell.opened, QStringList());
 }
 
-void tst_frmMainWeb::sameEntryTwiceOpensTwice_data() {
+void tst_frmMainWeb::sameEntryTwiceOpensTwice_data()
+{
     QTest::addColumn<int>("how");
     QTest::newRow("command") << int(Command);
     QTest::newRow("menu action") << int(MenuAction);
 }
 
-void tst_frmMainWeb::sameEntryTwiceOpensTwice() {
+void tst_frmMainWeb::sameEntryTwiceOpensTwice()
+{
     QFETCH(int, how);
 
     pickWebEntry(6, Pick(how));
@@ -193,7 +205,8 @@ void tst_frmMainWeb::sameEntryTwiceOpensTwice() {
     QCOMPARE(m_platform->shell.opened, (QStringList{feedback, feedback}));
 }
 
-void tst_frmMainWeb::hiddenWindowStaysHiddenWhileOpeningPages() {
+void tst_frmMainWeb::hiddenWindowStaysHiddenWhileOpeningPages()
+{
     hideMainWindow();
     for (int index = 0; index < 10; ++index) {
         pickWebEntry(index, MenuAction);
@@ -205,13 +218,15 @@ void tst_frmMainWeb::hiddenWindowStaysHiddenWhileOpeningPages() {
     QCOMPARE(m_platform->shell.opened.constLast(), page("/marlov/index.html"));
 }
 
-void tst_frmMainWeb::aboutTurnsTheTrayOffWhileOpen_data() {
+void tst_frmMainWeb::aboutTurnsTheTrayOffWhileOpen_data()
+{
     QTest::addColumn<int>("how");
     QTest::newRow("command") << int(Command);
     QTest::newRow("menu action") << int(MenuAction);
 }
 
-void tst_frmMainWeb::aboutTurnsTheTrayOffWhileOpen() {
+void tst_frmMainWeb::aboutTurnsTheTrayOffWhileOpen()
+{
     QFETCH(int, how);
     hideMainWindow();
 
@@ -256,7 +271,8 @@ void tst_frmMainWeb::aboutTurnsTheTrayOffWhileOpen() {
     QVERIFY(m_form->isVisible());
 }
 
-void tst_frmMainWeb::aboutOpenedWhileShownLeavesTheWindowShown() {
+void tst_frmMainWeb::aboutOpenedWhileShownLeavesTheWindowShown()
+{
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
 
@@ -273,13 +289,15 @@ void tst_frmMainWeb::aboutOpenedWhileShownLeavesTheWindowShown() {
     QVERIFY(m_platform->trayIcon.isEnabled());
 }
 
-void tst_frmMainWeb::unloadClosesTheOpenAbout_data() {
+void tst_frmMainWeb::unloadClosesTheOpenAbout_data()
+{
     QTest::addColumn<bool>("fromFrame");
     QTest::newRow("Form_Unload") << false;
     QTest::newRow("close request from the frame") << true;
 }
 
-void tst_frmMainWeb::unloadClosesTheOpenAbout() {
+void tst_frmMainWeb::unloadClosesTheOpenAbout()
+{
     QFETCH(bool, fromFrame);
     hideMainWindow();
     QSignalSpy unloaded(m_form, &frmMain::unloaded);

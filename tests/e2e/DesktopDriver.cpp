@@ -197,6 +197,28 @@ QStringList TavloProcess::visiblePopupMenus() const
     return menus;
 }
 
+bool TavloProcess::openFileMenu()
+{
+    // The corner picture lies 30 twips (2 px at 96 dpi) inside the editor's bottom-right corner.
+    desktop::clickAt(desktop::clientRect(mainWindow()).bottomRight() - QPoint(8, 8));
+    return desktop::waitFor([this] { return !visiblePopupMenus().isEmpty(); });
+}
+
+bool TavloProcess::openTrayMenu()
+{
+    desktop::click(m_trayWindow, 3);
+    return desktop::waitFor([this] { return !visiblePopupMenus().isEmpty(); });
+}
+
+bool TavloProcess::pick(const QString &accessKey)
+{
+    desktop::key(accessKey);
+    const bool closed = desktop::waitFor([this] { return visiblePopupMenus().isEmpty(); });
+    // Qt ignores a press that comes within moments of a popup closing.
+    QTest::qWait(300);
+    return closed;
+}
+
 bool TavloProcess::waitForExit(int timeoutMs)
 {
     return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);

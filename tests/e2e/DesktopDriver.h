@@ -50,6 +50,12 @@ public:
     // Top-level windows of the program that are mapped and are popup menus.
     QStringList visiblePopupMenus() const;
     QStringList visibleWindows() const;
+    // The File menu, by a click on the corner picture in the editor's bottom-right corner.
+    bool openFileMenu();
+    // The Tray menu, by a right click on the tray icon.
+    bool openTrayMenu();
+    // Picks an item of the open menu by its access key and waits for every menu to close.
+    bool pick(const QString &accessKey);
     bool waitForExit(int timeoutMs = 5000);
     int exitCode() const { return m_process.exitCode(); }
     QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }

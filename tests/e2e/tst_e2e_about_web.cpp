@@ -149,44 +149,25 @@ private slots:
     void aboutBoxIsModalCentredAndClosedOnlyByItsButton();
 
 private:
-    static QPoint cornerPicture(const QString &window)
-    {
-        return clientRect(window).bottomRight() - QPoint(8, 8);
-    }
-    static bool openTrayMenu(TavloProcess &tavlo)
-    {
-        click(tavlo.trayWindow(), 3);
-        return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); });
-    }
-    // Picks a menu item by its access key and waits for every menu to close.
-    static bool pick(TavloProcess &tavlo, const QString &accessKey)
-    {
-        key(accessKey);
-        const bool closed = waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); });
-        // Qt ignores a press that comes within moments of a popup closing.
-        QTest::qWait(300);
-        return closed;
-    }
     // Right click on the tray icon, "On the &Web", then the entry's access key.
     static bool pickWebEntry(TavloProcess &tavlo, const QString &accessKey)
     {
-        if (!openTrayMenu(tavlo))
+        if (!tavlo.openTrayMenu())
             return false;
         key(QStringLiteral("w"));
         if (!waitFor([&] { return tavlo.visiblePopupMenus().size() == 2; }))
             return false;
-        return pick(tavlo, accessKey);
+        return tavlo.pick(accessKey);
     }
     // File menu from the corner picture, then "&Hide".
     static bool hideToTray(TavloProcess &tavlo)
     {
-        clickAt(cornerPicture(tavlo.mainWindow()));
-        return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); }) &&
-               pick(tavlo, QStringLiteral("h")) && waitFor([] { return !mainWindowVisible(); });
+        return tavlo.openFileMenu() && tavlo.pick(QStringLiteral("h")) &&
+               waitFor([] { return !mainWindowVisible(); });
     }
     static bool exitsFromTrayMenu(TavloProcess &tavlo)
     {
-        return openTrayMenu(tavlo) && pick(tavlo, QStringLiteral("e")) && tavlo.waitForExit() &&
+        return tavlo.openTrayMenu() && tavlo.pick(QStringLiteral("e")) && tavlo.waitForExit() &&
                tavlo.exitStatus() == QProcess::NormalExit && tavlo.exitCode() == 0;
     }
     void verifyCentred(const QString &about);
@@ -298,8 +279,8 @@ void TestAboutAndWebOnDesktop::aboutBoxIsModalCentredAndClosedOnlyByItsButton()
     QVERIFY(tavlo.start());
     QVERIFY(hideToTray(tavlo));
 
-    QVERIFY(openTrayMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("b")));
+    QVERIFY(tavlo.openTrayMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("b")));
     QVERIFY(waitFor([] { return !aboutWindow().isEmpty(); }));
     const QString about = aboutWindow();
     QVERIFY(waitFor([&] { return frameExtents(about) != QList<int>{0, 0, 0, 0}; }));
@@ -333,8 +314,8 @@ void TestAboutAndWebOnDesktop::aboutBoxIsModalCentredAndClosedOnlyByItsButton()
     QVERIFY(waitFor(mainWindowVisible));
 
     // A second time, while the window is shown, closed by a click on Ok.
-    QVERIFY(openTrayMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("b")));
+    QVERIFY(tavlo.openTrayMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("b")));
     QVERIFY(waitFor([] { return !aboutWindow().isEmpty(); }));
     const QString again = aboutWindow();
     QVERIFY(waitFor([&] { return frameExtents(again) != QList<int>{0, 0, 0, 0}; }));

@@ -68,19 +68,10 @@ private slots:
 private:
     QTemporaryDir m_dir;
 
-    static bool openFileMenu(TavloProcess &tavlo)
-    {
-        clickAt(clientRect(tavlo.mainWindow()).bottomRight() - QPoint(8, 8));
-        return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); });
-    }
+    // Picks an item of the File menu by its access key.
     static bool pick(TavloProcess &tavlo, const QString &accessKey)
     {
-        if (!openFileMenu(tavlo))
-            return false;
-        key(accessKey);
-        const bool closed = waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); });
-        QTest::qWait(300);
-        return closed;
+        return tavlo.openFileMenu() && tavlo.pick(accessKey);
     }
     // A dialog or message box of the program: a framed window that is not the main window.
     static QString waitForDialog(TavloProcess &tavlo)

@@ -25,25 +25,6 @@ private:
         const QRect client = clientRect(window);
         return client.bottomRight() - QPoint(8, 8);
     }
-    static bool openFileMenu(TavloProcess &tavlo)
-    {
-        clickAt(cornerPicture(tavlo.mainWindow()));
-        return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); });
-    }
-    static bool openTrayMenu(TavloProcess &tavlo)
-    {
-        click(tavlo.trayWindow(), 3);
-        return waitFor([&] { return !tavlo.visiblePopupMenus().isEmpty(); });
-    }
-    // Picks a menu item by its access key and waits for the menu to close.
-    static bool pick(TavloProcess &tavlo, const QString &accessKey)
-    {
-        key(accessKey);
-        const bool closed = waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); });
-        // Qt ignores a press that comes within moments of a popup closing.
-        QTest::qWait(300);
-        return closed;
-    }
     static bool isAbove(const QString &window)
     {
         return desktop::property(window, QStringLiteral("_NET_WM_STATE"))
@@ -83,14 +64,14 @@ void TestMainWindowOnDesktop::cornerPictureOpensFileMenuAndHideShowKeepsText()
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
     type(QStringLiteral("kept text"));
-    QVERIFY(openFileMenu(tavlo));
+    QVERIFY(tavlo.openFileMenu());
     screenshot(QStringLiteral("file-menu"));
     const QRect menu = clientRect(tavlo.visiblePopupMenus().constFirst());
     // The menu opens at the pointer, which is over the corner picture.
     QVERIFY(menu.adjusted(-2, -2, 2, 2).contains(cornerPicture(tavlo.mainWindow())) ||
             menu.bottom() <= cornerPicture(tavlo.mainWindow()).y() + 2);
 
-    QVERIFY(pick(tavlo, QStringLiteral("h")));
+    QVERIFY(tavlo.pick(QStringLiteral("h")));
     QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
     QVERIFY(isViewable(tavlo.trayWindow()));
     screenshot(QStringLiteral("hidden-to-tray"));
@@ -106,18 +87,18 @@ void TestMainWindowOnDesktop::trayMenuOpensAlsoWhileHidden()
 {
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
-    QVERIFY(openTrayMenu(tavlo));
+    QVERIFY(tavlo.openTrayMenu());
     screenshot(QStringLiteral("tray-menu"));
     key(QStringLiteral("Escape"));
     QVERIFY(waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); }));
 
-    QVERIFY(openFileMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("h")));
+    QVERIFY(tavlo.openFileMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("h")));
     QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
-    QVERIFY(openTrayMenu(tavlo));
+    QVERIFY(tavlo.openTrayMenu());
     screenshot(QStringLiteral("tray-menu-while-hidden"));
     // "&Open Tavlo" brings the window back.
-    QVERIFY(pick(tavlo, QStringLiteral("o")));
+    QVERIFY(tavlo.pick(QStringLiteral("o")));
     QVERIFY(waitFor([&] { return isViewable(tavlo.mainWindow()); }));
 }
 
@@ -129,24 +110,24 @@ void TestMainWindowOnDesktop::alwaysOnTopTogglesWithoutMovingTheWindow()
     const QRect before = frameRect(tavlo.mainWindow());
     QVERIFY(isAbove(tavlo.mainWindow()));
 
-    QVERIFY(openTrayMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("a")));
+    QVERIFY(tavlo.openTrayMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("a")));
     QVERIFY(waitFor([&] { return !isAbove(tavlo.mainWindow()); }));
     QVERIFY(isViewable(tavlo.mainWindow()));
     QCOMPARE(frameRect(tavlo.mainWindow()), before);
     screenshot(QStringLiteral("always-on-top-off"));
 
-    QVERIFY(openTrayMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("a")));
+    QVERIFY(tavlo.openTrayMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("a")));
     QVERIFY(waitFor([&] { return isAbove(tavlo.mainWindow()); }));
     QCOMPARE(frameRect(tavlo.mainWindow()), before);
 
     // Toggled while hidden: the window stays hidden and comes back in the new state.
-    QVERIFY(openFileMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("h")));
+    QVERIFY(tavlo.openFileMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("h")));
     QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
-    QVERIFY(openTrayMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("a")));
+    QVERIFY(tavlo.openTrayMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("a")));
     QTest::qWait(300);
     QVERIFY(!isViewable(tavlo.mainWindow()));
     click(tavlo.trayWindow(), 1);
@@ -160,8 +141,8 @@ void TestMainWindowOnDesktop::clearEmptiesTheEditor()
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
     type(QStringLiteral("to be cleared"));
-    QVERIFY(openFileMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("c")));
+    QVERIFY(tavlo.openFileMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("c")));
     QVERIFY(waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); }));
     // The focus stays in the editor: new typing is all there is.
     type(QStringLiteral("fresh"));
@@ -173,8 +154,8 @@ void TestMainWindowOnDesktop::exitFromFileMenuEndsTheProgram()
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
     type(QStringLiteral("unsaved"));
-    QVERIFY(openFileMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("e")));
+    QVERIFY(tavlo.openFileMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("e")));
     QVERIFY(tavlo.waitForExit());
     QCOMPARE(tavlo.exitStatus(), QProcess::NormalExit);
     QCOMPARE(tavlo.exitCode(), 0);
@@ -186,11 +167,11 @@ void TestMainWindowOnDesktop::exitFromTrayMenuWhileHiddenEndsTheProgram()
 {
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
-    QVERIFY(openFileMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("h")));
+    QVERIFY(tavlo.openFileMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("h")));
     QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
-    QVERIFY(openTrayMenu(tavlo));
-    QVERIFY(pick(tavlo, QStringLiteral("e")));
+    QVERIFY(tavlo.openTrayMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("e")));
     QVERIFY(tavlo.waitForExit());
     QCOMPARE(tavlo.exitStatus(), QProcess::NormalExit);
     QCOMPARE(tavlo.exitCode(), 0);

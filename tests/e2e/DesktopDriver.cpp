@@ -114,13 +114,13 @@ void screenshot(const QString &name)
 
 } // namespace desktop
 
-TavloProcess::TavloProcess()
+TavloProgram::TavloProgram()
 {
     m_process.setProgram(QStringLiteral(TAVLO_BINARY));
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
 }
 
-TavloProcess::~TavloProcess()
+TavloProgram::~TavloProgram()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
@@ -128,12 +128,54 @@ TavloProcess::~TavloProcess()
     }
 }
 
-QStringList TavloProcess::windows() const
+QStringList TavloProgram::windows() const
 {
+    if (m_process.state() == QProcess::NotRunning)
+        return {};
+    QStringList windows =
+        desktop::run(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--pid"), QString::number(pid())})
+            .split(u'\n', Qt::SkipEmptyParts);
+    // xdotool may list a window twice when it is reparented during the search.
+    windows.removeDuplicates();
+    return windows;
+}
+
+QString TavloProgram::visibleWindowTitled(const QString &title) const
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return {};
     return desktop::run(QStringLiteral("xdotool"),
-                        {QStringLiteral("search"), QStringLiteral("--pid"),
-                         QString::number(m_process.processId())})
-        .split(u'\n', Qt::SkipEmptyParts);
+                        {QStringLiteral("search"), QStringLiteral("--all"),
+                         QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                         QString::number(pid()), QStringLiteral("--name"),
+                         u'^' + QRegularExpression::escape(title) + u'$'})
+        .section(u'\n', 0, 0)
+        .trimmed();
+}
+
+QStringList TavloProgram::embeddedWindows() const
+{
+    const QRegularExpression root(QStringLiteral("Root window id: (0x[0-9a-f]+)"));
+    const QRegularExpression parent(QStringLiteral("Parent window id: (0x[0-9a-f]+)"));
+    QStringList embedded;
+    for (const QString &window : windows()) {
+        const QString info =
+            desktop::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
+        const QString tree = desktop::run(QStringLiteral("xwininfo"),
+                                          {QStringLiteral("-id"), window, QStringLiteral("-tree")});
+        const QString parentId = parent.match(tree).captured(1);
+        if (info.contains(QLatin1String("IsViewable")) &&
+            info.contains(QLatin1String("Override Redirect State: yes")) && !parentId.isEmpty() &&
+            parentId != root.match(tree).captured(1))
+            embedded << window;
+    }
+    return embedded;
+}
+
+bool TavloProgram::waitForExit(int timeoutMs)
+{
+    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
 }
 
 bool TavloProcess::start()
@@ -217,11 +259,6 @@ bool TavloProcess::pick(const QString &accessKey)
     // Qt ignores a press that comes within moments of a popup closing.
     QTest::qWait(300);
     return closed;
-}
-
-bool TavloProcess::waitForExit(int timeoutMs)
-{
-    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
 }
 
 QString desktop::copyFocusedText()

@@ -37,12 +37,34 @@ void screenshot(const QString &name);
 
 } // namespace desktop
 
-// The real tavlo program, started on the private desktop.
-class TavloProcess {
+// The real tavlo program as a process on the private desktop, and the windows it has there.
+class TavloProgram {
 public:
-    TavloProcess();
-    ~TavloProcess();
+    TavloProgram();
+    TavloProgram(const TavloProgram &) = delete;
+    TavloProgram &operator=(const TavloProgram &) = delete;
+    ~TavloProgram();
 
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    qint64 pid() const { return m_process.processId(); }
+    // Every window of the process, as xdotool finds them by their _NET_WM_PID.
+    QStringList windows() const;
+    // The mapped window with exactly this title: a looser match could find the About box.
+    QString visibleWindowTitled(const QString &title) const;
+    // Windows embedded into another program's window, as an XEmbed tray icon is: mapped, kept
+    // from the window manager like menus, but unlike menus not a child of the root.
+    QStringList embeddedWindows() const;
+    bool waitForExit(int timeoutMs = 5000);
+    int exitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
+
+protected:
+    QProcess m_process;
+};
+
+// Tavlo on a desktop with a window manager and an XEmbed system tray.
+class TavloProcess : public TavloProgram {
+public:
     bool start();
     // Qt may give the main window a new native window while it is hidden, so it is looked up anew.
     QString mainWindow();
@@ -56,14 +78,8 @@ public:
     bool openTrayMenu();
     // Picks an item of the open menu by its access key and waits for every menu to close.
     bool pick(const QString &accessKey);
-    bool waitForExit(int timeoutMs = 5000);
-    int exitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
 
 private:
-    QStringList windows() const;
-
-    QProcess m_process;
     QString m_mainWindow;
     QString m_trayWindow;
 };

@@ -14,23 +14,8 @@ const QString MainTitle = QStringLiteral("Tavlo 1.0.8");
 
 // Tavlo on a desktop without a tray: TavloProcess, which waits for the tray icon and the window
 // manager's frame, does not fit.
-class TavloWithoutTray {
+class TavloWithoutTray : public TavloProgram {
 public:
-    TavloWithoutTray()
-    {
-        m_process.setProgram(QStringLiteral(TAVLO_BINARY));
-        m_process.setProcessChannelMode(QProcess::ForwardedChannels);
-    }
-    TavloWithoutTray(const TavloWithoutTray &) = delete;
-    TavloWithoutTray &operator=(const TavloWithoutTray &) = delete;
-    ~TavloWithoutTray()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
-
     bool start()
     {
         m_process.start();
@@ -41,54 +26,10 @@ public:
             qWarning() << "tavlo did not show its window; windows" << windows();
         return shown;
     }
-    bool isRunning() const { return m_process.state() == QProcess::Running; }
-
-    QStringList windows() const
-    {
-        if (!isRunning())
-            return {};
-        QStringList windows =
-            run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--pid"),
-                                            QString::number(m_process.processId())})
-                .split(u'\n', Qt::SkipEmptyParts);
-        // xdotool may list a window twice when it is reparented during the search.
-        windows.removeDuplicates();
-        return windows;
-    }
     // By exact title; Qt may give the window a new native window while it is hidden.
-    QString mainWindow() const
-    {
-        if (!isRunning())
-            return {};
-        return run(QStringLiteral("xdotool"),
-                   {QStringLiteral("search"), QStringLiteral("--all"),
-                    QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                    QString::number(m_process.processId()), QStringLiteral("--name"),
-                    u'^' + QRegularExpression::escape(MainTitle) + u'$'})
-            .section(u'\n', 0, 0)
-            .trimmed();
-    }
+    QString mainWindow() const { return visibleWindowTitled(MainTitle); }
     bool mainWindowVisible() const { return !mainWindow().isEmpty(); }
 
-    // Windows embedded into another program's window, as an XEmbed tray icon is: mapped, kept
-    // from the window manager like menus, but unlike menus not a child of the root.
-    QStringList embeddedWindows() const
-    {
-        const QRegularExpression root(QStringLiteral("Root window id: (0x[0-9a-f]+)"));
-        const QRegularExpression parent(QStringLiteral("Parent window id: (0x[0-9a-f]+)"));
-        QStringList embedded;
-        for (const QString &window : windows()) {
-            const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
-            const QString tree = run(QStringLiteral("xwininfo"),
-                                     {QStringLiteral("-id"), window, QStringLiteral("-tree")});
-            const QString parentId = parent.match(tree).captured(1);
-            if (info.contains(QLatin1String("IsViewable")) &&
-                info.contains(QLatin1String("Override Redirect State: yes")) &&
-                !parentId.isEmpty() && parentId != root.match(tree).captured(1))
-                embedded << window;
-        }
-        return embedded;
-    }
     // Popup menus are the program's mapped override-redirect windows that are children of the
     // root; the embedded tray icon is override-redirect too.
     QStringList visiblePopupMenus() const
@@ -103,16 +44,6 @@ public:
         }
         return menus;
     }
-
-    bool waitForExit(int timeoutMs = 5000)
-    {
-        return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
-    }
-    int exitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
-
-private:
-    QProcess m_process;
 };
 
 bool windowManagerRunning()

@@ -19,23 +19,8 @@ const QString AboutTitle = QStringLiteral("About Tavlo1.0.8");
 
 // Tavlo with the D-Bus tray: there is no XEmbed icon window, so TavloProcess, which waits for
 // one, does not fit.
-class TavloOnBus {
+class TavloOnBus : public TavloProgram {
 public:
-    TavloOnBus()
-    {
-        m_process.setProgram(QStringLiteral(TAVLO_BINARY));
-        m_process.setProcessChannelMode(QProcess::ForwardedChannels);
-    }
-    TavloOnBus(const TavloOnBus &) = delete;
-    TavloOnBus &operator=(const TavloOnBus &) = delete;
-    ~TavloOnBus()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
-
     bool start()
     {
         m_process.start();
@@ -66,37 +51,10 @@ public:
         }
         return true;
     }
-    qint64 pid() const { return m_process.processId(); }
-
-    // By exact title: while the About box is open a looser match could find the box.
-    QString visibleWindowTitled(const QString &title) const
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return {};
-        return run(QStringLiteral("xdotool"),
-                   {QStringLiteral("search"), QStringLiteral("--all"),
-                    QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                    QString::number(pid()), QStringLiteral("--name"),
-                    u'^' + QRegularExpression::escape(title) + u'$'})
-            .section(u'\n', 0, 0)
-            .trimmed();
-    }
     bool mainWindowVisible() const { return !visibleWindowTitled(MainTitle).isEmpty(); }
     QString mainWindow() const { return visibleWindowTitled(MainTitle); }
     QString aboutWindow() const { return visibleWindowTitled(AboutTitle); }
 
-    QStringList windows() const
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return {};
-        QStringList windows =
-            run(QStringLiteral("xdotool"),
-                {QStringLiteral("search"), QStringLiteral("--pid"), QString::number(pid())})
-                .split(u'\n', Qt::SkipEmptyParts);
-        // xdotool may list a window twice when it is reparented during the search.
-        windows.removeDuplicates();
-        return windows;
-    }
     // Popup menus are the program's mapped override-redirect windows.
     QStringList visiblePopupMenus() const
     {
@@ -109,35 +67,6 @@ public:
         }
         return menus;
     }
-    // Windows embedded into another program's window, as an XEmbed tray icon is: mapped, kept
-    // from the window manager like menus, but unlike menus not a child of the root.
-    QStringList embeddedWindows() const
-    {
-        const QRegularExpression root(QStringLiteral("Root window id: (0x[0-9a-f]+)"));
-        const QRegularExpression parent(QStringLiteral("Parent window id: (0x[0-9a-f]+)"));
-        QStringList embedded;
-        for (const QString &window : windows()) {
-            const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
-            const QString tree = run(QStringLiteral("xwininfo"),
-                                     {QStringLiteral("-id"), window, QStringLiteral("-tree")});
-            const QString parentId = parent.match(tree).captured(1);
-            if (info.contains(QLatin1String("IsViewable")) &&
-                info.contains(QLatin1String("Override Redirect State: yes")) &&
-                !parentId.isEmpty() && parentId != root.match(tree).captured(1))
-                embedded << window;
-        }
-        return embedded;
-    }
-
-    bool waitForExit(int timeoutMs = 5000)
-    {
-        return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
-    }
-    int exitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
-
-private:
-    QProcess m_process;
 };
 
 } // namespace

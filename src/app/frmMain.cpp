@@ -34,6 +34,22 @@ frmMain::frmMain(const PlatformServices &platform)
     winId();
     windowHandle()->setBaseSize(QSize(0, 0));
 
+    createControls();
+
+    setFocusProxy(m_txt);
+    m_txt->setFocus();
+    const int innerWidth = twipsToPixels(MainDesign::InnerWidth, dpiX());
+    const int innerHeight = twipsToPixels(MainDesign::InnerHeight, dpiY());
+    resize(innerWidth, innerHeight);
+
+    createMenus();
+    connectEvents();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createControls()
+{
     // Created in the order of the design; later siblings are drawn above earlier ones, so the
     // corner picture lies over the editor.
     m_txtFile = new QLineEdit(this);
@@ -61,18 +77,7 @@ frmMain::frmMain(const PlatformServices &platform)
     m_pic->setFocusPolicy(Qt::NoFocus);
     setGeometryTwips(*m_pic, MainDesign::pic);
     m_pic->raise();
-
-    setFocusProxy(m_txt);
-    m_txt->setFocus();
-    const int innerWidth = twipsToPixels(MainDesign::InnerWidth, dpiX());
-    const int innerHeight = twipsToPixels(MainDesign::InnerHeight, dpiY());
-    resize(innerWidth, innerHeight);
-
-    createMenus();
-    connectEvents();
 }
-
-frmMain::~frmMain() = default;
 
 void frmMain::createMenus()
 {

@@ -81,6 +81,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void createControls();
     void createMenus();
     void connectEvents();
     void placeBottomRight();

@@ -132,28 +132,6 @@ void StatusNotifierWatcher::onServiceUnregistered(const QString &service)
 
 namespace {
 
-QString readToolTip(const QDBusArgument &argument, QString *text)
-{
-    // (icon name, icon pixmaps a(iiay), title, text)
-    QString iconName;
-    QString title;
-    argument.beginStructure();
-    argument >> iconName;
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        int width = 0;
-        int height = 0;
-        QByteArray bytes;
-        argument.beginStructure();
-        argument >> width >> height >> bytes;
-        argument.endStructure();
-    }
-    argument.endArray();
-    argument >> title >> *text;
-    argument.endStructure();
-    return title;
-}
-
 QList<QSize> readPixmapSizes(const QDBusArgument &argument, bool *malformed)
 {
     QList<QSize> sizes;
@@ -172,6 +150,20 @@ QList<QSize> readPixmapSizes(const QDBusArgument &argument, bool *malformed)
     }
     argument.endArray();
     return sizes;
+}
+
+QString readToolTip(const QDBusArgument &argument, QString *text)
+{
+    // (icon name, icon pixmaps a(iiay), title, text)
+    QString iconName;
+    QString title;
+    argument.beginStructure();
+    argument >> iconName;
+    bool pixmapsMalformed = false;
+    readPixmapSizes(argument, &pixmapsMalformed);
+    argument >> title >> *text;
+    argument.endStructure();
+    return title;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/DesktopWindowHints.h"
 
+#include "platform/X11Connection.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -50,7 +52,7 @@ void DesktopWindowHints::setTopmost(QWidget &window, bool topmost)
     handle->setFlag(Qt::WindowStaysOnTopHint, topmost);
 
     // Qt does not pass a changed flag on to a window that is already mapped.
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 && window.isVisible())
-        sendNetWmStateAbove(x11->connection(), static_cast<xcb_window_t>(window.winId()), topmost);
+    xcb_connection_t *const connection = x11Connection();
+    if (connection && window.isVisible())
+        sendNetWmStateAbove(connection, static_cast<xcb_window_t>(window.winId()), topmost);
 }

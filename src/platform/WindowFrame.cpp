@@ -1,5 +1,7 @@
 #include "platform/WindowFrame.h"
 
+#include "platform/X11Connection.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -16,10 +18,9 @@ template <typename Reply> using XcbReply = std::unique_ptr<Reply, decltype(&free
 // it, but the window manager says so in a property of the window.
 QMargins publishedFrameExtents(const QWidget &window)
 {
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !window.windowHandle())
+    xcb_connection_t *const connection = x11Connection();
+    if (!connection || !window.windowHandle())
         return {};
-    xcb_connection_t *const connection = x11->connection();
     const char name[] = "_NET_FRAME_EXTENTS";
     const XcbReply<xcb_intern_atom_reply_t> atom(
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof name - 1, name),
@@ -44,15 +45,17 @@ QMargins publishedFrameExtents(const QWidget &window)
 
 } // namespace
 
+// What the window manager publishes is what it draws; Qt's own idea of the frame is worked out
+// from the window tree and can be caught half-way while the window is being reparented.
 QMargins windowFrameMargins(const QWidget &window)
 {
+    const QMargins published = publishedFrameExtents(window);
+    if (!published.isNull())
+        return published;
     const QRect frame = window.frameGeometry();
     const QRect client = window.geometry();
-    if (frame != client) {
-        return QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                        frame.right() - client.right(), frame.bottom() - client.bottom());
-    }
-    return publishedFrameExtents(window);
+    return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                    frame.right() - client.right(), frame.bottom() - client.bottom());
 }
 
 QRect outerGeometry(const QWidget &window)
@@ -62,13 +65,13 @@ QRect outerGeometry(const QWidget &window)
 
 void moveFrameTo(QWidget &window, QPoint frameTopLeft)
 {
-    // Where Qt knows the frame, QWidget::move() places the frame itself.
+    // Inside a published frame the inner area is placed, which does not depend on Qt's idea of
+    // the frame; otherwise QWidget::move() places the frame as Qt knows it.
     QWindow *const handle = window.windowHandle();
-    if (window.frameGeometry() != window.geometry() || !handle) {
+    const QMargins published = publishedFrameExtents(window);
+    if (!handle || published.isNull()) {
         window.move(frameTopLeft);
         return;
     }
-    // Otherwise the inner area is placed, inside the frame the window manager published.
-    const QMargins frame = publishedFrameExtents(window);
-    handle->setPosition(frameTopLeft + QPoint(frame.left(), frame.top()));
+    handle->setPosition(frameTopLeft + QPoint(published.left(), published.top()));
 }

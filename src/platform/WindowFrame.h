@@ -6,8 +6,8 @@
 
 class QWidget;
 
-// The frame that the window manager draws around a top-level window: what Qt knows of it, or else
-// the _NET_FRAME_EXTENTS that EWMH window managers publish. Empty until the window is framed.
+// The frame that the window manager draws around a top-level window: the _NET_FRAME_EXTENTS that
+// EWMH window managers publish, or else what Qt knows of it. Empty until the window is framed.
 QMargins windowFrameMargins(const QWidget &window);
 
 // The window's outer rectangle, frame included, as far as the frame is known.

@@ -16,6 +16,7 @@
 #include "FakePlatform.h"
 #include "app/MenuDesign.h"
 #include "app/frmMain.h"
+#include "platform/PosixMemory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -98,6 +99,8 @@ QString option(const QStringList &args, const QString &name, const QString &fall
 
 int main(int argc, char *argv[])
 {
+    // As Tavlo's own main does.
+    returnLargeBlocksToSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavlo"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,10 +1,12 @@
 #include "app/frmMain.h"
 #include "platform/DesktopPlatform.h"
+#include "platform/PosixMemory.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    returnLargeBlocksToSystem();
     preferX11UnderWayland();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavlo"));

@@ -8,7 +8,9 @@
 #include "platform/FramedPlacement.h"
 #include "platform/TrayIconControl.h"
 #include "platform/WindowFrame.h"
+#include "storage/DocumentLoader.h"
 #include "storage/FileJob.h"
+#include "storage/OpenProgress.h"
 #include "web/LinkTable.h"
 
 #include <QCloseEvent>
@@ -68,6 +70,9 @@ void frmMain::createControls()
     m_txt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_txt->setFont(editorFont());
     setGeometryTwips(*m_txt, MainDesign::txt);
+    // Not controls of the design: the bar lies over the editor only while a file opens.
+    m_openProgress = new OpenProgress(*m_txt);
+    m_documentLoader = new DocumentLoader(*m_txt);
 
     m_pic = new PictureBox(QIcon(QStringLiteral(":/images/corner.xpm")), this);
     m_pic->setObjectName(QStringLiteral("pic"));
@@ -125,7 +130,9 @@ void frmMain::connectEvents()
     connect(m_pic, &PictureBox::Click, this, &frmMain::pic_Click);
     connect(&trayIcon(), &TrayIconControl::LeftClick, this, &frmMain::trayIcon_LeftClick);
     connect(&trayIcon(), &TrayIconControl::RightClick, this, &frmMain::trayIcon_RightClick);
-    connect(m_fileJob, &FileJob::runningChanged, this, &frmMain::setFileBusy);
+    connect(m_fileJob, &FileJob::runningChanged, this, &frmMain::updateFileCommands);
+    connect(m_documentLoader, &DocumentLoader::progressed, m_openProgress,
+            &OpenProgress::showInserted);
 }
 
 void frmMain::Form_Load()
@@ -188,8 +195,10 @@ void frmMain::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    // A save under way is let finish, so that its file is whole and the text not lost.
+    // A save under way is let finish, so that its file is whole and the text not lost; a text
+    // still going into the editor is of no use any more.
     m_fileJob->waitForFinished();
+    m_documentLoader->cancel();
     Form_Unload();
     hide();
     emit unloaded();

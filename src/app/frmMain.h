@@ -14,7 +14,9 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class PictureBox;
+class DocumentLoader;
 class FileJob;
+class OpenProgress;
 class FramedPlacement;
 class TrayIconControl;
 class frmAbout;
@@ -69,7 +71,8 @@ public:
     // How the document's text becomes bytes when saved: the encoding and line ends of the file
     // it came from, or those of a new document.
     const TextFormat &documentFormat() const { return m_documentFormat; }
-    // True while a file is being read or written in the background.
+    // True while a file is being read or written in the background, or an opened text is still
+    // going into the editor.
     bool isFileBusy() const;
 
 signals:
@@ -91,11 +94,12 @@ private:
     void aboutCommand();
     void newDocument();
     void openFinished(const QString &path, const OpenOutcome &outcome);
+    void endOpen();
     void showDocument(const QString &path, const DecodedDocument &document);
     void startSave(const QString &path, const TextFormat &format);
     void saveFinished(const QString &path, const TextFormat &format, const SaveOutcome &outcome);
     bool askSaveName(QString &path);
-    void setFileBusy(bool busy);
+    void updateFileCommands();
     double dpiX() const;
     double dpiY() const;
     TwipsRect geometryTwips(const QWidget &control) const;
@@ -106,6 +110,8 @@ private:
     TextFormat m_documentFormat;
     FileJob *m_fileJob = nullptr;
     QPlainTextEdit *m_txt = nullptr;
+    DocumentLoader *m_documentLoader = nullptr;
+    OpenProgress *m_openProgress = nullptr;
     QLineEdit *m_txtFile = nullptr;
     PictureBox *m_pic = nullptr;
     QMenu *m_mnuFile = nullptr;

@@ -14,7 +14,8 @@ class FileJob : public QObject {
 public:
     using QObject::QObject;
 
-    bool isRunning() const { return m_running.isRunning(); }
+    // From the start of an operation until its result has been handed back.
+    bool isRunning() const { return m_busy; }
     // Lets a running operation finish, e.g. before the program ends in the middle of a save.
     void waitForFinished() { m_running.waitForFinished(); }
 
@@ -24,11 +25,19 @@ public:
         auto *const watcher = new QFutureWatcher<Result>(this);
         connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done] {
             watcher->deleteLater();
+            // Taken out of the future rather than copied, so that a large result is freed as soon
+            // as its receiver lets it go.
+            const Result result = watcher->future().takeResult();
+            m_running = QFuture<void>();
+            m_busy = false;
+            done(result);
+            // After the result is handled, so that a command it starts (another job, or the text
+            // going into the editor) counts as running when the receiver looks.
             emit runningChanged(false);
-            done(watcher->result());
         });
         QFuture<Result> future = QtConcurrent::run(std::move(work));
         m_running = QFuture<void>(future);
+        m_busy = true;
         emit runningChanged(true);
         watcher->setFuture(future);
     }
@@ -38,4 +47,5 @@ signals:
 
 private:
     QFuture<void> m_running;
+    bool m_busy = false;
 };

@@ -5,10 +5,13 @@
 #include "app/MenuDesign.h"
 #include "platform/MessageBoxes.h"
 #include "storage/DocumentCodec.h"
+#include "storage/DocumentLoader.h"
 #include "storage/DocumentMessages.h"
 #include "storage/EditorText.h"
 #include "storage/FileJob.h"
 #include "storage/LongLines.h"
+#include "storage/OpenProgress.h"
+#include "storage/TextSlices.h"
 #include "storage/openAndSave.h"
 
 #include <QAction>
@@ -21,7 +24,9 @@ struct OpenOutcome {
     // The name was confirmed through the create prompt: there is no file yet.
     bool missing = false;
     openAndSave::ReadResult read;
+    // The text is in slices, ready to go into the editor; document.text is empty.
     DecodedDocument document;
+    QStringList slices;
     qsizetype longestLine = 0;
 };
 
@@ -52,6 +57,7 @@ OpenOutcome readDocument(const QString &path)
         outcome.document = decodeDocument(outcome.read.bytes);
         outcome.read.bytes.clear();
         outcome.longestLine = longestLineLength(outcome.document.text);
+        outcome.slices = cutIntoSlices(std::move(outcome.document.text));
     }
     return outcome;
 }
@@ -81,15 +87,23 @@ void frmMain::openDoc()
     const QString path = m_comDlg.FileName;
     // No typing into a text that is about to be replaced.
     m_txt->setReadOnly(true);
-    m_fileJob->run<OpenOutcome>([path] { return readDocument(path); },
-                                [this, path](const OpenOutcome &outcome) {
-                                    m_txt->setReadOnly(false);
-                                    openFinished(path, outcome);
-                                });
+    m_openProgress->showReading();
+    m_fileJob->run<OpenOutcome>(
+        [path] { return readDocument(path); },
+        [this, path](const OpenOutcome &outcome) { openFinished(path, outcome); });
+}
+
+void frmMain::endOpen()
+{
+    m_openProgress->hide();
+    m_txt->setReadOnly(false);
+    updateFileCommands();
 }
 
 void frmMain::openFinished(const QString &path, const OpenOutcome &outcome)
 {
+    if (outcome.missing || !outcome.read.ok)
+        endOpen();
     if (outcome.missing) {
         // A new file under that name: the next Save creates it with the editor's text.
         m_txtFile->setText(path);
@@ -107,14 +121,21 @@ void frmMain::openFinished(const QString &path, const OpenOutcome &outcome)
         !m_platform.messageBoxes.confirm(this, tr("Open"),
                                          DocumentMessages::slowLongLine(path, outcome.longestLine),
                                          tr("Open Anyway"))) {
+        endOpen();
         return;
     }
-    showDocument(path, outcome.document);
+    // The rest of the open waits until the whole text is in the editor.
+    connect(
+        m_documentLoader, &DocumentLoader::finished, this,
+        [this, path, document = outcome.document] { showDocument(path, document); },
+        Qt::SingleShotConnection);
+    m_documentLoader->start(outcome.slices);
+    updateFileCommands();
 }
 
 void frmMain::showDocument(const QString &path, const DecodedDocument &document)
 {
-    setEditorText(*m_txt, document.text);
+    endOpen();
     m_documentFormat = document.format;
     m_txtFile->setText(path);
     m_txt->setFocus();
@@ -194,14 +215,15 @@ void frmMain::newDocument()
 
 bool frmMain::isFileBusy() const
 {
-    return m_fileJob->isRunning();
+    return m_fileJob->isRunning() || m_documentLoader->isRunning();
 }
 
-void frmMain::setFileBusy(bool busy)
+void frmMain::updateFileCommands()
 {
-    // While a file is read or written, the commands that would start another file operation or
-    // replace the text wait; Exit still works.
+    // While a file is read or written, or an opened text goes into the editor, the commands that
+    // would start another file operation or replace the text wait; Exit still works.
     using namespace MenuDesign;
+    const bool busy = isFileBusy();
     for (const short index : {FileClear, FileOpen, FileSave})
         mnuFileItem(index)->setEnabled(!busy);
 }

@@ -2,7 +2,9 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QSemaphore>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -161,6 +163,8 @@ private slots:
     void failedSaveOffersAnotherName();
     void saveThroughSymbolicLink();
     void commandsWaitForRunningJob();
+    void largeFileGoesInWhileWindowAnswers();
+    void exitWhileLargeFileGoesIn();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -726,6 +730,106 @@ void tst_frmMainDocument::commandsWaitForRunningJob()
     for (const short item : {FileClear, FileOpen, FileSave})
         QVERIFY(w.form.mnuFileItem(item)->isEnabled());
     QCOMPARE(entries(), QStringList{u"doc.txt"_s});
+}
+
+namespace {
+
+// About 6 MB of numbered lines: enough for many turns of the event loop while it goes in.
+QByteArray largeDocument()
+{
+    QByteArray bytes;
+    for (int line = 0; line < 100000; ++line)
+        bytes += "line " + QByteArray::number(line) + " of a large document to open\r\n";
+    return bytes;
+}
+
+// Records how the window looks each time the editor paints while an Open is under way.
+class PaintWatcher : public QObject {
+public:
+    explicit PaintWatcher(frmMain &form)
+        : m_form(form)
+    {
+        form.txt().viewport()->installEventFilter(this);
+    }
+    // Paints seen with the text partly in: progress shown and neither 0 nor 100 %.
+    int paintsPartlyIn = 0;
+    // Of those, the ones where the editor took typing or a command could replace the text.
+    int paintsOpenToChange = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const auto *const bar = m_form.findChild<QProgressBar *>(u"openProgress"_s);
+        if (event->type() == QEvent::Paint && bar && bar->isVisible() && bar->value() > 0 &&
+            bar->value() < 100) {
+            ++paintsPartlyIn;
+            if (!m_form.txt().isReadOnly() || m_form.mnuFileItem(FileOpen)->isEnabled() ||
+                m_form.mnuFileItem(FileClear)->isEnabled() ||
+                !m_form.mnuFileItem(FileExit)->isEnabled())
+                ++paintsOpenToChange;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    frmMain &m_form;
+};
+
+} // namespace
+
+void tst_frmMainDocument::largeFileGoesInWhileWindowAnswers()
+{
+    Window w;
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    const QString file = path(u"large.txt"_s);
+    const QByteArray bytes = largeDocument();
+    QVERIFY(put(file, bytes));
+    PaintWatcher watcher(w.form);
+    const auto *const bar = w.form.findChild<QProgressBar *>(u"openProgress"_s);
+    QVERIFY(bar && !bar->isVisible());
+
+    w.dialogs().answers.push_back(file);
+    w.form.mnuFileItem_Click(FileOpen);
+    QVERIFY(bar->isVisible());
+    // Keys typed while the text goes in do not reach it.
+    QVERIFY(QTest::qWaitFor([&] { return bar->value() > 0; }, 30000));
+    QTest::keyClicks(&w.form.txt(), u"typed"_s);
+    QVERIFY(QTest::qWaitFor([&] { return !w.form.isFileBusy(); }, 60000));
+
+    QVERIFY2(watcher.paintsPartlyIn > 0, "the editor never painted while the text went in");
+    QCOMPARE(watcher.paintsOpenToChange, 0);
+    QVERIFY(!bar->isVisible());
+    QVERIFY(!w.form.txt().isReadOnly());
+    QCOMPARE(w.text(), QString::fromLatin1(bytes).replace(u"\r\n"_s, u"\n"_s));
+    QCOMPARE(w.path(), file);
+    QCOMPARE(w.form.txt().textCursor().position(), 0);
+    QVERIFY(!w.form.txt().document()->isUndoAvailable());
+    // The document saves back to the same bytes.
+    QVERIFY(w.save());
+    QCOMPARE(contents(file), bytes);
+}
+
+void tst_frmMainDocument::exitWhileLargeFileGoesIn()
+{
+    Window w;
+    w.form.show();
+    const QString file = path(u"large.txt"_s);
+    QVERIFY(put(file, largeDocument()));
+    QSignalSpy unloaded(&w.form, &frmMain::unloaded);
+    const auto *const bar = w.form.findChild<QProgressBar *>(u"openProgress"_s);
+
+    w.dialogs().answers.push_back(file);
+    w.form.mnuFileItem_Click(FileOpen);
+    QVERIFY(QTest::qWaitFor([&] { return bar->value() > 0 && bar->value() < 100; }, 30000));
+    w.form.mnuFileItem_Click(FileExit);
+    QCOMPARE(unloaded.size(), 1);
+    QVERIFY(!w.form.isFileBusy());
+    // Nothing more goes in after the window was unloaded.
+    const int characters = w.form.txt().document()->characterCount();
+    QTest::qWait(100);
+    QCOMPARE(w.form.txt().document()->characterCount(), characters);
+    QCOMPARE(w.path(), QString());
 }
 
 QTEST_MAIN(tst_frmMainDocument)

@@ -47,42 +47,48 @@ DecodedText decodeText(QByteArrayView bytes)
     return {windows1252::decode(bytes), TextEncoding::Windows1252};
 }
 
-// Two passes: the first finds the exact size and any character the encoding lacks, so that the
-// second writes into one allocation and nothing is produced for a text that cannot be saved.
+bool isLineBreak(char32_t codePoint)
+{
+    // The editor hands its line breaks back as paragraph separators; the file gets line ends.
+    return codePoint == u'\n' || codePoint == QChar::ParagraphSeparator;
+}
+
+// One pass into an allocation big enough for any text of this length, trimmed to what was written
+// at the end: only the pages written to are ever touched. A text with a character the encoding
+// lacks gives no bytes, only the list of such characters.
 template <typename Writer>
 EncodedDocument encodeWith(QStringView text, const TextFormat &format, QByteArrayView bom)
 {
     const QStringView lineEnd = lineEndCharacters(format.lineEnd);
     const qsizetype lineEndSize = lineEnd.size() * Writer::size(u'\r');
-    const bool appendLineEnd = format.appendFinalLineEnd && !text.endsWith(u'\n');
+    const bool appendLineEnd =
+        format.appendFinalLineEnd && !(!text.isEmpty() && isLineBreak(text.back().unicode()));
+    const qsizetype mostPerUnit = std::max<qsizetype>(Writer::MostBytesPerUnit, lineEndSize);
 
-    qsizetype size = bom.size() + (appendLineEnd ? lineEndSize : 0);
-    DistinctCharacters missing;
-    utf16::forEachCodePoint(text, [&](char32_t codePoint, QStringView units) {
-        const int characterSize = codePoint == u'\n' ? lineEndSize : Writer::size(codePoint);
-        if (characterSize == 0)
-            missing.add(codePoint, units);
-        size += characterSize;
-    });
-    if (!missing.isEmpty())
-        return {{}, missing.text()};
-
-    QByteArray bytes(size, Qt::Uninitialized);
-    char *out = bytes.data();
-    out = std::copy(bom.begin(), bom.end(), out);
+    QByteArray bytes(bom.size() + (text.size() + 1) * mostPerUnit, Qt::Uninitialized);
+    char *out = std::copy(bom.begin(), bom.end(), bytes.data());
     const auto writeLineEnd = [&] {
         for (const QChar unit : lineEnd)
             out = Writer::write(out, unit.unicode());
     };
-    utf16::forEachCodePoint(text, [&](char32_t codePoint, QStringView) {
-        if (codePoint == u'\n')
+    DistinctCharacters missing;
+    utf16::forEachCodePoint(text, [&](char32_t codePoint, QStringView units) {
+        if (codePoint < 0x80 && codePoint != u'\n')
+            out = Writer::write(out, codePoint); // every encoding here holds ASCII
+        else if (isLineBreak(codePoint))
             writeLineEnd();
+        else if (Writer::size(codePoint) == 0)
+            missing.add(codePoint, units);
         else
             out = Writer::write(out, codePoint);
     });
+    if (!missing.isEmpty())
+        return {{}, missing.text()};
     if (appendLineEnd)
         writeLineEnd();
-    Q_ASSERT(out == bytes.data() + bytes.size());
+    Q_ASSERT(out <= bytes.data() + bytes.size());
+    bytes.truncate(out - bytes.data());
+    bytes.squeeze();
     return {std::move(bytes), {}};
 }
 

@@ -23,5 +23,5 @@ struct EncodedDocument {
     QString unrepresentable;
 };
 
-// text uses '\n' line ends.
+// text uses '\n' line ends, or the paragraph separators of the editor's raw text.
 EncodedDocument encodeDocument(const QString &text, const TextFormat &format);

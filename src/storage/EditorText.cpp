@@ -14,3 +14,8 @@ QString editorText(const QPlainTextEdit &editor)
     text.replace(QChar::ParagraphSeparator, u'\n');
     return text;
 }
+
+QString editorRawText(const QPlainTextEdit &editor)
+{
+    return editor.document()->toRawText();
+}

@@ -31,6 +31,7 @@ template <typename Visit> void forEachCodePoint(QStringView text, Visit visit)
 
 // Per code point output, for the document encoder; a lone surrogate is no UTF-16 text either.
 template <QSysInfo::Endian byteOrder> struct Writer {
+    static constexpr int MostBytesPerUnit = 2;
     static int size(char32_t codePoint)
     {
         if (codePoint >= 0xD800 && codePoint <= 0xDFFF)

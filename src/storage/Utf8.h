@@ -14,6 +14,8 @@ std::optional<QString> decode(QByteArrayView bytes);
 
 // Per code point output, for the document encoder; surrogates have no UTF-8 form.
 struct Writer {
+    // A unit of UTF-16 becomes at most three bytes; a surrogate pair, two units, four.
+    static constexpr int MostBytesPerUnit = 3;
     static int size(char32_t codePoint)
     {
         if (codePoint < 0x80)

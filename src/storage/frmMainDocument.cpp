@@ -173,7 +173,8 @@ bool frmMain::askSaveName(QString &path)
 
 void frmMain::startSave(const QString &path, const TextFormat &format)
 {
-    const QString text = editorText(*m_txt);
+    // The encoder turns the editor's paragraph separators into line ends on the worker thread.
+    const QString text = editorRawText(*m_txt);
     m_fileJob->run<SaveOutcome>(
         [path, text, format] { return writeDocument(path, text, format); },
         [this, path, format](const SaveOutcome &outcome) { saveFinished(path, format, outcome); });

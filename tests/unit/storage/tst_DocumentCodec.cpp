@@ -227,6 +227,16 @@ void tst_DocumentCodec::encode_data()
     QTest::newRow("Windows-1252 lacks U+0080")
         << u"\u0080"_s << format(TextEncoding::Windows1252, lf, true) << QByteArray()
         << u"\u0080"_s;
+    // The editor's raw text breaks its lines with paragraph separators.
+    QTest::newRow("paragraph separators")
+        << u"a\u2029\u2029b\u2029"_s << format(TextEncoding::Utf16BE, crlf, false)
+        << QByteArray("\xFE\xFF\0a\0\r\0\n\0\r\0\n\0b\0\r\0\n", 18) << QString();
+    QTest::newRow("paragraph separator ends it")
+        << u"a\u2029"_s << format(TextEncoding::Windows1252, lf, true) << QByteArray("a\n")
+        << QString();
+    QTest::newRow("most bytes per character")
+        << u"\u20AC\n\u20AC"_s << format(TextEncoding::Utf16LE, crlf, true)
+        << QByteArray("\xFF\xFE\xAC\x20\r\0\n\0\xAC\x20\r\0\n\0", 14) << QString();
     const QString loneHigh = u"a"_s + QChar(0xD83D) + u"b"_s;
     QTest::newRow("UTF-8 lone surrogate")
         << loneHigh << newDocument << QByteArray() << QString(QChar(0xD83D));

@@ -174,7 +174,8 @@ QString checkThroughEditor(QPlainTextEdit &editor, const QByteArray &bytes, Tall
         ++tally.mixed;
         return {};
     }
-    const EncodedDocument encoded = encodeDocument(fromEditor, document.format);
+    // Saved the way Save does it: from the editor's raw text.
+    const EncodedDocument encoded = encodeDocument(editorRawText(editor), document.format);
     if (encoded.bytes != bytes)
         return u"saved differently: "_s + hex + u" -> "_s +
                QString::fromLatin1(encoded.bytes.toHex(' '));

@@ -203,6 +203,8 @@ tavlo_document() {
     fi
     record "open-$id" tavlo "$open_ms"
     record "bare-$id" tavlo "$open_ms"
+    record "first-$id" tavlo "$(value open_first_text_ms)"
+    record "stall-$id" tavlo "$(value open_longest_stall_ms)"
     record "peak-$id" floor "$(mib "$bytes")"
     record "peak-$id" tavlo "$(kb_to_mb "$(value hwm_kb)")"
     record "grow-$id" floor "$(mib "$bytes")"
@@ -225,6 +227,8 @@ for size in $BENCH_SIZES; do
         [ "$size" -eq 100 ] && bare_goal=ratio && save_goal=ratio
         meta "open-$id" "open $name: painted / read+decode" ms "$open_goal" 3
         meta "bare-$id" "open $name: painted / bare widget" ms "$bare_goal" 0.6
+        meta "first-$id" "open $name: first text in (no floor)" ms none 0
+        meta "stall-$id" "open $name: longest event-loop stall" ms max 100
         meta "peak-$id" "open $name: peak RSS / file size" MiB ratio 6
         meta "grow-$id" "open $name: RSS growth / file size" MiB ratio 6
         meta "save-$id" "save $name: on disk / write+fsync" ms "$save_goal" 1.5
@@ -294,7 +298,7 @@ typing start10 "key press to paint, 10 MiB, at start" "$big" start
 typing end10 "key press to paint, 10 MiB, at end" "$big" end
 for bytes in $BENCH_LONGLINES; do
     line=$(document longline "$bytes")
-    label="$((bytes / 1024)) KiB one line"
+    label="one line of $((bytes - 1)) characters"
     open_ms_figure="lineopen-$bytes"
     meta "$open_ms_figure" "open $label: painted (no floor)" ms none 0
     typing "linestart-$bytes" "key press to paint, $label, at start" "$line" start

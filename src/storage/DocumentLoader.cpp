@@ -52,8 +52,9 @@ void DocumentLoader::insertSome()
         m_slices[m_next++] = QString();
         if (m_next == 1) {
             // The editor's caret was carried along by the first slice; put it back at the start,
-            // where it stays while the rest goes in after it.
+            // where it stays while the rest goes in after it. The first page is shown at once.
             m_editor.moveCursor(QTextCursor::Start);
+            break;
         }
         if (burst.elapsed() >= m_burstMs)
             break;

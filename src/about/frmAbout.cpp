@@ -1,5 +1,6 @@
 #include "about/frmAbout.h"
 
+#include "platform/Artwork.h"
 #include "platform/FramedPlacement.h"
 #include "platform/WindowFrame.h"
 
@@ -48,7 +49,7 @@ frmAbout::frmAbout(QWidget *parent)
     m_img->setFocusPolicy(Qt::NoFocus);
     m_img->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // A missing icon yields a null pixmap, which simply shows nothing.
-    m_img->setPixmap(QIcon(QStringLiteral(":/images/tavlo.xpm"))
+    m_img->setPixmap(artwork::icon(QStringLiteral("tavlo"))
                          .pixmap(QSize(IconSize, IconSize), devicePixelRatioF()));
     placeInTwips(m_img, 60, 60, 480, 480);
 

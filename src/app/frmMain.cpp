@@ -5,6 +5,7 @@
 #include "app/MainLayout.h"
 #include "app/MenuDesign.h"
 #include "app/PictureBox.h"
+#include "platform/Artwork.h"
 #include "platform/FramedPlacement.h"
 #include "platform/TrayIconControl.h"
 #include "platform/WindowFrame.h"
@@ -29,7 +30,7 @@ frmMain::frmMain(const PlatformServices &platform)
     , m_placement(new FramedPlacement(*this, [this] { placeBottomRight(); }))
 {
     setWindowTitle(QStringLiteral("Tavlo"));
-    setWindowIcon(QIcon(QStringLiteral(":/images/tavlo.xpm")));
+    setWindowIcon(artwork::icon(QStringLiteral("tavlo")));
     setObjectName(QStringLiteral("frmMain"));
     // Without a base size Qt's xcb plugin publishes the unset one scaled, -2 x -2 at a scale of
     // two, and a window manager may then take the window for 65534 pixels wide and high.
@@ -74,7 +75,7 @@ void frmMain::createControls()
     m_openProgress = new OpenProgress(*m_txt);
     m_documentLoader = new DocumentLoader(*m_txt);
 
-    m_pic = new PictureBox(QIcon(QStringLiteral(":/images/corner.xpm")), this);
+    m_pic = new PictureBox(artwork::icon(QStringLiteral("corner")), this);
     m_pic->setObjectName(QStringLiteral("pic"));
     // A screen reader has nothing else to say about a picture that opens a menu.
     m_pic->setAccessibleName(tr("File menu"));

@@ -1,13 +1,14 @@
 #include "platform/DesktopTrayIcon.h"
 
+#include "platform/Artwork.h"
 #include "platform/CrispIconEngine.h"
 
 #include <QIcon>
 
 DesktopTrayIcon::DesktopTrayIcon(QObject *parent)
     : TrayIconControl(parent)
-    , m_icon(QIcon(new CrispIconEngine(QPixmap(QStringLiteral(":/images/tray.xpm")),
-                                       QPixmap(QStringLiteral(":/images/tray@2x.xpm")))))
+    , m_icon(QIcon(new CrispIconEngine(artwork::pixmap(QStringLiteral("tray")),
+                                       artwork::pixmap(QStringLiteral("tray"), true))))
 {
     // Queued: the tray menu runs an event loop of its own, and a D-Bus panel's ContextMenu call
     // would otherwise be answered only once the menu, or the About box picked from it, closes.

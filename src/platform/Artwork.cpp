@@ -1,5 +1,6 @@
 #include "platform/Artwork.h"
 
+#include <QGuiApplication>
 #include <QImageReader>
 
 namespace artwork {
@@ -16,9 +17,13 @@ QPixmap pixmap(const QString &name, bool doubleSize)
 QIcon icon(const QString &name)
 {
     QIcon icon(pixmap(name));
-    QPixmap doubled = pixmap(name, true);
-    doubled.setDevicePixelRatio(2);
-    icon.addPixmap(doubled);
+    // Only where the screen needs it, as Qt's own icons from files do: every size an icon holds
+    // goes to the window manager with the window, and is read and scaled there at every start.
+    if (qApp->devicePixelRatio() > 1) {
+        QPixmap doubled = pixmap(name, true);
+        doubled.setDevicePixelRatio(2);
+        icon.addPixmap(doubled);
+    }
     return icon;
 }
 

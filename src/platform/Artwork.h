@@ -15,7 +15,8 @@ namespace artwork {
 // The picture NAME.xpm, or NAME@2x.xpm with doubleSize.
 QPixmap pixmap(const QString &name, bool doubleSize = false);
 
-// Both sizes of NAME, the larger one marked for a device pixel ratio of 2.
+// NAME, with its larger version marked for a device pixel ratio of 2 when the screens are of high
+// density.
 QIcon icon(const QString &name);
 
 } // namespace artwork

@@ -3,9 +3,11 @@
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QObject>
-#include <QtConcurrent>
+#include <QPromise>
+#include <QThreadPool>
 
 #include <functional>
+#include <memory>
 
 // Runs one file operation at a time on a worker thread, so that a slow or hung file system never
 // freezes the window, and hands its result back on the window's thread.
@@ -35,7 +37,14 @@ public:
             // going into the editor) counts as running when the receiver looks.
             emit runningChanged(false);
         });
-        QFuture<Result> future = QtConcurrent::run(std::move(work));
+        // Shared, as the pool takes only copyable work.
+        const auto promise = std::make_shared<QPromise<Result>>();
+        QFuture<Result> future = promise->future();
+        promise->start();
+        QThreadPool::globalInstance()->start([promise, work = std::move(work)] {
+            promise->addResult(work());
+            promise->finish();
+        });
         m_running = QFuture<void>(future);
         m_busy = true;
         emit runningChanged(true);

@@ -104,12 +104,17 @@ QString activeWindow()
     return run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed();
 }
 
-void screenshot(const QString &name)
+QString artifactPath(const QString &name)
 {
     const QString folder = qEnvironmentVariable("TAVLO_TEST_ARTIFACTS", QDir::tempPath());
     QDir().mkpath(folder);
-    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
-                                   folder + u'/' + name + QStringLiteral(".png")});
+    return folder + u'/' + name + QStringLiteral(".png");
+}
+
+void screenshot(const QString &name)
+{
+    run(QStringLiteral("import"),
+        {QStringLiteral("-window"), QStringLiteral("root"), artifactPath(name)});
 }
 
 } // namespace desktop

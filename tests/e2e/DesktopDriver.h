@@ -32,6 +32,8 @@ void key(const QString &keys);
 void type(const QString &text);
 QString activeWindow();
 
+// Where a picture of this name goes in the test artifacts folder.
+QString artifactPath(const QString &name);
 // Saves a picture of the whole screen into the test artifacts folder.
 void screenshot(const QString &name);
 

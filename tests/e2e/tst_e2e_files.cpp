@@ -1,8 +1,10 @@
 // Open and Save through the real file dialog, on a real desktop, with real files on disk.
 #include "DesktopDriver.h"
 
+#include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +66,7 @@ private slots:
     void saveAsksOnceThenWritesToTheSameFile();
     void openShowsTheFilesText();
     void saveOnAFullDiskWarnsAndKeepsTheOldFile();
+    void largeFileShowsProgressAndExitStillWorks();
 
 private:
     QTemporaryDir m_dir;
@@ -180,6 +183,58 @@ void TestFilesOnDesktop::saveOnAFullDiskWarnsAndKeepsTheOldFile()
 
     QCOMPARE(contents(path), old);
     QCOMPARE(QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+namespace {
+
+// Whether the bottom of the editor shows a progress bar's filled part: the style's highlight
+// blue, left of the corner picture, where the editor otherwise shows only text on white.
+bool showsProgressBar(const QRect &client)
+{
+    static int shots = 0;
+    const QString name = QStringLiteral("large-file-%1").arg(++shots);
+    screenshot(name);
+    const QImage screen(artifactPath(name));
+    const QRect strip(client.left(), client.bottom() - 24, client.width() / 2, 24);
+    int blue = 0;
+    for (int y = strip.top(); y <= strip.bottom(); ++y) {
+        for (int x = strip.left(); x <= strip.right(); ++x) {
+            const QColor colour = screen.pixelColor(x, y);
+            if (colour.blue() > 150 && colour.red() < 110 && colour.blue() - colour.green() > 30)
+                ++blue;
+        }
+    }
+    return blue >= 20;
+}
+
+} // namespace
+
+void TestFilesOnDesktop::largeFileShowsProgressAndExitStillWorks()
+{
+    // About 100 MB of lines: the editor takes seconds to take them in.
+    const QString path = m_dir.filePath(QStringLiteral("large.txt"));
+    QByteArray bytes;
+    for (int line = 0; line < 1600000; ++line)
+        bytes += "line " + QByteArray::number(line) + " of a large file opened on the desktop\n";
+    QVERIFY(writeBytes(path, bytes));
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    const QRect client = clientRect(tavlo.mainWindow());
+    QVERIFY(!showsProgressBar(client));
+
+    QVERIFY(pick(tavlo, QStringLiteral("o")));
+    QVERIFY(!waitForDialog(tavlo).isEmpty());
+    answerFileDialog(path);
+    QVERIFY2(waitFor([&] { return showsProgressBar(client); }, 20000),
+             "no progress bar while the file opens");
+
+    // The window still answers: its File menu opens, and Exit ends the program at once.
+    QVERIFY(tavlo.openFileMenu());
+    screenshot(QStringLiteral("large-file-menu"));
+    QVERIFY(tavlo.pick(QStringLiteral("e")));
+    QVERIFY(tavlo.waitForExit(5000));
+    QCOMPARE(tavlo.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tavlo.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestFilesOnDesktop)

@@ -50,13 +50,6 @@ QImage art(const QString &fileName)
         .convertToFormat(QImage::Format_ARGB32);
 }
 
-QString artifactPath(const QString &name)
-{
-    const QString folder = qEnvironmentVariable("TAVLO_TEST_ARTIFACTS", QDir::tempPath());
-    QDir().mkpath(folder);
-    return folder + u'/' + name + QStringLiteral(".png");
-}
-
 // A crop enlarged without smoothing, for a person to look at.
 void saveEnlarged(const QImage &image, const QString &name)
 {

@@ -8,7 +8,6 @@ QFont editorFont()
     QFont font = QFontDatabase::hasFamily(designFamily)
                      ? QFont(designFamily)
                      : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(8.25);
     font.setWeight(QFont::Bold);
     font.setItalic(false);

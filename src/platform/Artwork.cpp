@@ -1,17 +1,40 @@
 #include "platform/Artwork.h"
 
 #include <QGuiApplication>
-#include <QImageReader>
+#include <QLatin1StringView>
+
+#include "images/corner.xpm"
+#include "images/corner@2x.xpm"
+#include "images/tavlo.xpm"
+#include "images/tavlo@2x.xpm"
+#include "images/tray.xpm"
+#include "images/tray@2x.xpm"
 
 namespace artwork {
 
+namespace {
+
+struct Picture {
+    QLatin1StringView name;
+    const char *const *single;
+    const char *const *doubled;
+};
+
+const Picture pictures[] = {
+    {QLatin1StringView("tavlo"), tavlo_xpm, tavlo_2x_xpm},
+    {QLatin1StringView("corner"), corner_xpm, corner_2x_xpm},
+    {QLatin1StringView("tray"), tray_xpm, tray_2x_xpm},
+};
+
+} // namespace
+
 QPixmap pixmap(const QString &name, bool doubleSize)
 {
-    const QString path = QStringLiteral(":/images/") + name +
-                         (doubleSize ? QStringLiteral("@2x") : QString()) + QStringLiteral(".xpm");
-    QImageReader reader(path, "XPM");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    for (const Picture &picture : pictures) {
+        if (name == picture.name)
+            return QPixmap(doubleSize ? picture.doubled : picture.single);
+    }
+    return QPixmap();
 }
 
 QIcon icon(const QString &name)

@@ -62,7 +62,7 @@ EncodedDocument encodeWith(QStringView text, const TextFormat &format, QByteArra
     const QStringView lineEnd = lineEndCharacters(format.lineEnd);
     const qsizetype lineEndSize = lineEnd.size() * Writer::size(u'\r');
     const bool appendLineEnd =
-        format.appendFinalLineEnd && !(!text.isEmpty() && isLineBreak(text.back().unicode()));
+        format.appendFinalLineEnd && (text.isEmpty() || !isLineBreak(text.back().unicode()));
     const qsizetype mostPerUnit = std::max<qsizetype>(Writer::MostBytesPerUnit, lineEndSize);
 
     QByteArray bytes(bom.size() + (text.size() + 1) * mostPerUnit, Qt::Uninitialized);

@@ -32,8 +32,12 @@ void DocumentLoader::start(QStringList slices)
 
 void DocumentLoader::cancel()
 {
-    if (!m_timer.isActive())
-        return;
+    if (m_timer.isActive())
+        stop();
+}
+
+void DocumentLoader::stop()
+{
     m_timer.stop();
     m_slices.clear();
     m_editor.document()->setUndoRedoEnabled(true);
@@ -68,9 +72,7 @@ void DocumentLoader::insertSome()
 
 void DocumentLoader::finish()
 {
-    m_timer.stop();
-    m_slices.clear();
-    m_editor.document()->setUndoRedoEnabled(true);
+    stop();
     m_editor.document()->setModified(false);
     m_editor.moveCursor(QTextCursor::Start);
     emit progressed(100);

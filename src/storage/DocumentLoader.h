@@ -34,6 +34,7 @@ signals:
 
 private:
     void insertSome();
+    void stop();
     void finish();
 
     QPlainTextEdit &m_editor;

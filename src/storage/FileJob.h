@@ -35,7 +35,7 @@ public:
             done(result);
             // After the result is handled, so that a command it starts (another job, or the text
             // going into the editor) counts as running when the receiver looks.
-            emit runningChanged(false);
+            emit runningChanged();
         });
         // Shared, as the pool takes only copyable work.
         const auto promise = std::make_shared<QPromise<Result>>();
@@ -47,12 +47,13 @@ public:
         });
         m_running = QFuture<void>(future);
         m_busy = true;
-        emit runningChanged(true);
+        emit runningChanged();
         watcher->setFuture(future);
     }
 
 signals:
-    void runningChanged(bool running);
+    // An operation started, or its result was handed back; isRunning() says which.
+    void runningChanged();
 
 private:
     QFuture<void> m_running;

@@ -18,6 +18,7 @@
 #include "app/MenuDesign.h"
 #include "app/frmMain.h"
 #include "platform/PosixMemory.h"
+#include "storage/Document.h"
 
 #include <QAction>
 #include <QApplication>
@@ -111,7 +112,7 @@ bool runFileCommand(frmMain &form, short index)
             loop.quit();
     });
     loop.exec();
-    return !form.isFileBusy();
+    return !form.document().isBusy();
 }
 
 QString option(const QStringList &args, const QString &name, const QString &fallback)

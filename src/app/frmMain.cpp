@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "about/frmAbout.h"
 #include "app/AppVersion.h"
 #include "app/EditorFont.h"
 #include "app/MainLayout.h"
@@ -9,9 +10,7 @@
 #include "platform/FramedPlacement.h"
 #include "platform/TrayIconControl.h"
 #include "platform/WindowFrame.h"
-#include "storage/DocumentLoader.h"
-#include "storage/FileJob.h"
-#include "storage/OpenProgress.h"
+#include "storage/Document.h"
 #include "web/LinkTable.h"
 
 #include <QCloseEvent>
@@ -26,7 +25,6 @@ frmMain::frmMain(const PlatformServices &platform)
     : QWidget(nullptr, Qt::Window)
     , m_platform(platform)
     , m_comDlg(platform.fileDialogs)
-    , m_fileJob(new FileJob(this))
     , m_placement(new FramedPlacement(*this, [this] { placeBottomRight(); }))
 {
     setWindowTitle(QStringLiteral("Tavlo"));
@@ -71,9 +69,7 @@ void frmMain::createControls()
     m_txt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_txt->setFont(editorFont());
     setGeometryTwips(*m_txt, MainDesign::txt);
-    // Not controls of the design: the bar lies over the editor only while a file opens.
-    m_openProgress = new OpenProgress(*m_txt);
-    m_documentLoader = new DocumentLoader(*m_txt);
+    m_document = new Document(*m_txt, m_platform.messageBoxes, [this] { return askSaveName(); });
 
     m_pic = new PictureBox(artwork::icon(QStringLiteral("corner")), this);
     m_pic->setObjectName(QStringLiteral("pic"));
@@ -131,9 +127,8 @@ void frmMain::connectEvents()
     connect(m_pic, &PictureBox::Click, this, &frmMain::pic_Click);
     connect(&trayIcon(), &TrayIconControl::LeftClick, this, &frmMain::trayIcon_LeftClick);
     connect(&trayIcon(), &TrayIconControl::RightClick, this, &frmMain::trayIcon_RightClick);
-    connect(m_fileJob, &FileJob::runningChanged, this, &frmMain::updateFileCommands);
-    connect(m_documentLoader, &DocumentLoader::progressed, m_openProgress,
-            &OpenProgress::showInserted);
+    connect(m_document, &Document::busyChanged, this, &frmMain::updateFileCommands);
+    connect(m_document, &Document::pathChanged, m_txtFile, &QLineEdit::setText);
 }
 
 void frmMain::Form_Load()
@@ -158,6 +153,12 @@ void frmMain::Form_Resize()
     TwipsRect picRect = geometryTwips(*m_pic);
     placeCornerPicture(geometryTwips(*m_txt), picRect);
     setGeometryTwips(*m_pic, picRect);
+}
+
+void frmMain::Form_Unload()
+{
+    if (m_about)
+        m_about->close();
 }
 
 void frmMain::placeBottomRight()
@@ -196,10 +197,7 @@ void frmMain::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    // A save under way is let finish, so that its file is whole and the text not lost; a text
-    // still going into the editor is of no use any more.
-    m_fileJob->waitForFinished();
-    m_documentLoader->cancel();
+    m_document->stopForExit();
     Form_Unload();
     hide();
     emit unloaded();

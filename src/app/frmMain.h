@@ -3,31 +3,26 @@
 #include "app/Twips.h"
 #include "platform/CommonDialog.h"
 #include "platform/PlatformServices.h"
-#include "storage/TextFormat.h"
 
 #include <QList>
 #include <QPointer>
 #include <QWidget>
+
+#include <optional>
 
 class QAction;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class PictureBox;
-class DocumentLoader;
-class FileJob;
-class OpenProgress;
+class Document;
 class FramedPlacement;
 class TrayIconControl;
 class frmAbout;
-struct DecodedDocument;
-struct OpenOutcome;
-struct SaveOutcome;
 
 // The one editor window. It owns the editor, the hidden box holding the current document path,
-// the corner picture, the tray icon and the two popup menus, and carries the commands behind them.
-// Its methods are spread over the folders of the subsystems that own them: start-up and menus
-// here, the document commands in storage/, the web links in web/, the About command in about/.
+// the corner picture, the tray icon and the two popup menus, and turns clicks on them into calls:
+// on the document, the window manager, the shell and the About box.
 class frmMain : public QWidget {
     Q_OBJECT
 public:
@@ -68,12 +63,8 @@ public:
 
     // The window's outer frame, in twips; set by the window manager once the window is shown.
     TwipsRect outerGeometryTwips() const;
-    // How the document's text becomes bytes when saved: the encoding and line ends of the file
-    // it came from, or those of a new document.
-    const TextFormat &documentFormat() const { return m_documentFormat; }
-    // True while a file is being read or written in the background, or an opened text is still
-    // going into the editor.
-    bool isFileBusy() const;
+    // The note's text, its file and how it is read and written.
+    Document &document() const { return *m_document; }
 
 signals:
     // The window has been unloaded; the program ends when this is emitted.
@@ -92,13 +83,8 @@ private:
     void hideToTray();
     void showFromTray();
     void aboutCommand();
-    void newDocument();
-    void openFinished(const QString &path, const OpenOutcome &outcome);
-    void endOpen();
-    void showDocument(const QString &path, const DecodedDocument &document);
-    void startSave(const QString &path, const TextFormat &format);
-    void saveFinished(const QString &path, const TextFormat &format, const SaveOutcome &outcome);
-    bool askSaveName(QString &path);
+    void clearDoc();
+    std::optional<QString> askSaveName();
     void updateFileCommands();
     double dpiX() const;
     double dpiY() const;
@@ -107,11 +93,8 @@ private:
 
     PlatformServices m_platform;
     CommonDialog m_comDlg;
-    TextFormat m_documentFormat;
-    FileJob *m_fileJob = nullptr;
     QPlainTextEdit *m_txt = nullptr;
-    DocumentLoader *m_documentLoader = nullptr;
-    OpenProgress *m_openProgress = nullptr;
+    Document *m_document = nullptr;
     QLineEdit *m_txtFile = nullptr;
     PictureBox *m_pic = nullptr;
     QMenu *m_mnuFile = nullptr;

@@ -1,10 +1,13 @@
 // The commands behind the popup menus and the tray icon.
 #include "app/frmMain.h"
 
+#include "about/frmAbout.h"
 #include "app/MenuDesign.h"
 #include "platform/PopupMenus.h"
+#include "platform/Shell.h"
 #include "platform/TrayIconControl.h"
 #include "platform/WindowHints.h"
+#include "web/LinkTable.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -34,10 +37,7 @@ void frmMain::mnuFileItem_Click(short Index)
         hideToTray();
         break;
     case FileClear:
-        if (isFileBusy())
-            break;
-        newDocument();
-        m_txt->setFocus();
+        clearDoc();
         break;
     case FileOpen:
         openDoc();
@@ -97,4 +97,28 @@ void frmMain::showFromTray()
     setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
+}
+
+void frmMain::mnuTrayItemItem_Click(short Index)
+{
+    // Separators and unknown indices have no page.
+    if (const std::optional<QString> address = webAddress(Index))
+        goWeb(*address);
+}
+
+void frmMain::goWeb(const QString &address)
+{
+    m_platform.shell.openAddress(address);
+}
+
+void frmMain::aboutCommand()
+{
+    // While the box is open the tray icon must not show the window or open its menu.
+    trayIcon().setEnabled(false);
+    // No owner window: the box is centred on the screen, also while the main window is hidden.
+    frmAbout box;
+    m_about = &box;
+    box.exec();
+    m_about = nullptr;
+    trayIcon().setEnabled(true);
 }

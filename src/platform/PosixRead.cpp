@@ -14,7 +14,9 @@ namespace {
 
 FileContents failure(const QString &error)
 {
-    return {{}, error};
+    FileContents contents;
+    contents.error = error;
+    return contents;
 }
 
 QString tooLargeText(qint64 size, qint64 maxBytes)
@@ -66,6 +68,7 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
 
     // Files such as those in /proc say they are empty and still have content: read to the end.
     FileContents contents;
+    contents.stamp = fileStamp(fd.get()).value_or(FileStamp());
     if (const int error = readToEnd(fd.get(), status.st_size, maxBytes, contents.bytes))
         return failure(errnoText(error));
     if (contents.bytes.size() > maxBytes)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PosixFileStamp.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,6 +10,8 @@ namespace platform {
 struct FileContents {
     QByteArray bytes;
     QString error; // empty when the whole file was read
+    // The file as it was read, to tell later whether another program changed it since.
+    FileStamp stamp;
 };
 
 // Reads a whole regular file without ever waiting on a FIFO or device: those are refused, as is

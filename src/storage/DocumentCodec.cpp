@@ -19,7 +19,19 @@ constexpr QByteArrayView utf16BeBom("\xFE\xFF", 2);
 struct DecodedText {
     QString text;
     TextEncoding encoding;
+    bool incompleteLastCharacter = false;
 };
+
+// A file cut short, or written by a program that got UTF-16 wrong, may end in half a character.
+// The mark and the rest still say UTF-16; only that last byte is lost.
+std::optional<DecodedText> decodeUtf16(QByteArrayView bytes, QSysInfo::Endian byteOrder,
+                                       TextEncoding encoding)
+{
+    const bool odd = bytes.size() % 2 != 0;
+    if (auto text = utf16::decode(odd ? bytes.chopped(1) : bytes, byteOrder))
+        return DecodedText{std::move(*text), encoding, odd};
+    return std::nullopt;
+}
 
 // A byte-order mark is believed only when what follows it is valid in that encoding; otherwise
 // the mark is just the first bytes of some other text.
@@ -29,11 +41,11 @@ std::optional<DecodedText> decodeAfterBom(QByteArrayView bytes)
         if (auto text = utf8::decode(bytes.sliced(utf8Bom.size())))
             return DecodedText{std::move(*text), TextEncoding::Utf8WithBom};
     } else if (bytes.startsWith(utf16LeBom)) {
-        if (auto text = utf16::decode(bytes.sliced(utf16LeBom.size()), QSysInfo::LittleEndian))
-            return DecodedText{std::move(*text), TextEncoding::Utf16LE};
+        return decodeUtf16(bytes.sliced(utf16LeBom.size()), QSysInfo::LittleEndian,
+                           TextEncoding::Utf16LE);
     } else if (bytes.startsWith(utf16BeBom)) {
-        if (auto text = utf16::decode(bytes.sliced(utf16BeBom.size()), QSysInfo::BigEndian))
-            return DecodedText{std::move(*text), TextEncoding::Utf16BE};
+        return decodeUtf16(bytes.sliced(utf16BeBom.size()), QSysInfo::BigEndian,
+                           TextEncoding::Utf16BE);
     }
     return std::nullopt;
 }
@@ -106,6 +118,7 @@ DecodedDocument decodeDocument(const QByteArray &bytes)
     document.format.appendFinalLineEnd = lineEnds.endsWithLineEnd;
     document.mixedLineEnds = lineEnds.mixed;
     document.charactersEditorCannotHold = charactersEditorCannotHold(document.text);
+    document.incompleteLastCharacter = decoded.incompleteLastCharacter;
     return document;
 }
 

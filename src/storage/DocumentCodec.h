@@ -11,6 +11,14 @@ struct DecodedDocument {
     bool mixedLineEnds = false; // the file used more than one line-end style
     // Distinct characters that would not come back unchanged from the editor; empty if none.
     QString charactersEditorCannotHold;
+    // A UTF-16 file of an odd length: its last byte is half a character, which no text can hold.
+    bool incompleteLastCharacter = false;
+
+    // True when saving the text unedited gives back the very bytes it was decoded from.
+    bool savesBackUnchanged() const
+    {
+        return !mixedLineEnds && charactersEditorCannotHold.isEmpty() && !incompleteLastCharacter;
+    }
 };
 
 // Never fails: bytes that are no Unicode text are read as Windows-1252, which holds any byte.

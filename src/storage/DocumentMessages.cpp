@@ -1,5 +1,7 @@
 #include "storage/DocumentMessages.h"
 
+#include "storage/DocumentCodec.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLocale>
@@ -78,6 +80,37 @@ QString editorCannotHold(const QString &path, const QString &characters)
     return tr("%1 contains characters that the editor cannot keep as they are: %2.\n\n"
               "If you save it, they will be stored as line ends or left out.")
         .arg(quoted(path), describeCharacters(characters));
+}
+
+QString incompleteLastCharacter(const QString &path)
+{
+    return tr("%1 ends in half a character: its last byte is left over from UTF-16 text. If you "
+              "save it, that byte will be left out.")
+        .arg(quoted(path));
+}
+
+QString saveChangesBytes(const QString &path, const DecodedDocument &openedAs)
+{
+    QStringList changes;
+    if (openedAs.mixedLineEnds)
+        changes << tr("all its line ends will be made like the first one");
+    if (!openedAs.charactersEditorCannotHold.isEmpty()) {
+        changes << tr("%1 will be stored as line ends or left out")
+                       .arg(describeCharacters(openedAs.charactersEditorCannotHold));
+    }
+    if (openedAs.incompleteLastCharacter)
+        changes << tr("the half character at its end will be left out");
+    return tr("Saving will change more than your edits in the text that came from %1:\n\n- %2"
+              "\n\nSave anyway? Nothing has been saved yet.")
+        .arg(quoted(path), changes.join(QStringLiteral("\n- ")));
+}
+
+QString changedOnDisk(const QString &path)
+{
+    return tr("%1 has been changed by another program since Tavlo opened or saved it. Saving "
+              "now will overwrite those changes.\n\nOverwrite it? Choose Cancel to save the "
+              "text somewhere else.")
+        .arg(quoted(path));
 }
 
 QString encodingCannotHold(const QString &encodingName, const QString &characters)

@@ -1,7 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QFuture>
-#include <QFutureWatcher>
 #include <QObject>
 #include <QPromise>
 #include <QThreadPool>
@@ -11,44 +11,38 @@
 
 // Runs one file operation at a time on a worker thread, so that a slow or hung file system never
 // freezes the window, and hands its result back on the window's thread.
+//
+// The result travels in an event of its own, posted by the worker once the work is done, and is
+// handed over exactly once. Nothing of the job is left pending when the receiver runs, so the
+// receiver may open a modal dialog, whose event loop then has nothing of this job to re-enter.
 class FileJob : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
+    // A worker still running posts to this object: it must be done before the object goes.
+    ~FileJob() override { waitForFinished(); }
 
     // From the start of an operation until its result has been handed back.
     bool isRunning() const { return m_busy; }
     // Lets a running operation finish, e.g. before the program ends in the middle of a save.
-    void waitForFinished() { m_running.waitForFinished(); }
+    void waitForFinished() { m_worker.waitForFinished(); }
 
     template <typename Result>
-    void run(std::function<Result()> work, std::function<void(const Result &)> done)
+    void run(std::function<Result()> work, std::function<void(Result)> done)
     {
-        auto *const watcher = new QFutureWatcher<Result>(this);
-        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done] {
-            watcher->deleteLater();
-            // Taken out of the future rather than copied, so that a large result is freed as soon
-            // as its receiver lets it go.
-            const Result result = watcher->future().takeResult();
-            m_running = QFuture<void>();
-            m_busy = false;
-            done(result);
-            // After the result is handled, so that a command it starts (another job, or the text
-            // going into the editor) counts as running when the receiver looks.
-            emit runningChanged();
-        });
-        // Shared, as the pool takes only copyable work.
-        const auto promise = std::make_shared<QPromise<Result>>();
-        QFuture<Result> future = promise->future();
-        promise->start();
-        QThreadPool::globalInstance()->start([promise, work = std::move(work)] {
-            promise->addResult(work());
-            promise->finish();
-        });
-        m_running = QFuture<void>(future);
+        // Shared, as the pool takes only copyable work; the promise only marks the worker's end.
+        const auto workerDone = std::make_shared<QPromise<void>>();
+        m_worker = workerDone->future();
+        workerDone->start();
         m_busy = true;
         emit runningChanged();
-        watcher->setFuture(future);
+        QThreadPool::globalInstance()->start([this, workerDone, work, done] {
+            auto result = std::make_shared<Result>(work());
+            QMetaObject::invokeMethod(
+                this, [this, result, done] { handOver(std::move(*result), done); },
+                Qt::QueuedConnection);
+            workerDone->finish();
+        });
     }
 
 signals:
@@ -56,6 +50,15 @@ signals:
     void runningChanged();
 
 private:
-    QFuture<void> m_running;
+    template <typename Result> void handOver(Result result, const std::function<void(Result)> &done)
+    {
+        m_busy = false;
+        done(std::move(result));
+        // After the result is handled, so that a command it starts (another job, or the text
+        // going into the editor) counts as running when the receiver looks.
+        emit runningChanged();
+    }
+
+    QFuture<void> m_worker;
     bool m_busy = false;
 };

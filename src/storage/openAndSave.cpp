@@ -9,7 +9,7 @@ ReadResult readFile(const QString &path)
 {
     platform::FileContents contents = platform::readRegularFile(path, maxFileSize);
     const bool ok = contents.error.isEmpty();
-    return {ok, std::move(contents.bytes), std::move(contents.error)};
+    return {ok, std::move(contents.bytes), std::move(contents.error), contents.stamp};
 }
 
 WriteResult writeFile(const QString &path, const QByteArray &bytes)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PosixFileStamp.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,6 +15,8 @@ struct ReadResult {
     bool ok = false;
     QByteArray bytes;
     QString error; // a short sentence, e.g. "It is a folder, not a file."
+    // The file as it was read.
+    platform::FileStamp stamp;
 };
 
 // Never waits on a FIFO or device: anything but a regular file is refused.

@@ -29,6 +29,8 @@ class tst_DocumentCodec : public QObject {
 private slots:
     void decode_data();
     void decode();
+    void oddUtf16EndsInHalfCharacter_data();
+    void oddUtf16EndsInHalfCharacter();
     void mixedLineEndsSaveUniformly_data();
     void mixedLineEndsSaveUniformly();
     void encode_data();
@@ -84,10 +86,6 @@ void tst_DocumentCodec::decode_data()
                       << u"a\n"_s << TextEncoding::Utf16LE << crlf << true << false;
     *row("UTF-16 BE pair") << QByteArray("\xFE\xFF\xD8\x3D\xDE\x00\x00\r", 8) << u"\U0001F600\n"_s
                            << TextEncoding::Utf16BE << cr << true << false;
-    *row("UTF-16 LE odd length") << QByteArray("\xFF\xFE"
-                                               "a\0b",
-                                               5)
-                                 << u"\u00FF\u00FEa\0b"_s << cp1252 << crlf << false << false;
     *row("UTF-16 LE unpaired high")
         << QByteArray("\xFF\xFE\x3D\xD8"
                       "a\0",
@@ -144,11 +142,43 @@ void tst_DocumentCodec::decode()
     QCOMPARE(document.format.appendFinalLineEnd, endsWithLineEnd);
     QCOMPARE(document.mixedLineEnds, mixed);
     QCOMPARE(document.charactersEditorCannotHold, QString());
+    QVERIFY(!document.incompleteLastCharacter);
+    QCOMPARE(document.savesBackUnchanged(), !mixed);
     if (!mixed) {
         const EncodedDocument encoded = encodeDocument(document.text, document.format);
         QCOMPARE(encoded.unrepresentable, QString());
         QCOMPARE(encoded.bytes, bytes);
     }
+}
+
+void tst_DocumentCodec::oddUtf16EndsInHalfCharacter_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<TextEncoding>("encoding");
+
+    QTest::newRow("LE") << QByteArray("\xFF\xFE"
+                                      "a\0\n\0b",
+                                      7)
+                        << u"a\n"_s << TextEncoding::Utf16LE;
+    QTest::newRow("BE") << QByteArray("\xFE\xFF\0a\0", 5) << u"a"_s << TextEncoding::Utf16BE;
+    QTest::newRow("mark and half")
+        << QByteArray("\xFF\xFE\0", 3) << QString() << TextEncoding::Utf16LE;
+}
+
+// Read as Windows-1252 instead, such a file would get its UTF-16 line ends mangled on save.
+void tst_DocumentCodec::oddUtf16EndsInHalfCharacter()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(TextEncoding, encoding);
+
+    const DecodedDocument document = decodeDocument(bytes);
+    QCOMPARE(document.text, text);
+    QCOMPARE(document.format.encoding, encoding);
+    QVERIFY(document.incompleteLastCharacter);
+    QVERIFY(!document.savesBackUnchanged());
+    QCOMPARE(encodeDocument(document.text, document.format).bytes, bytes.chopped(1));
 }
 
 void tst_DocumentCodec::mixedLineEndsSaveUniformly_data()

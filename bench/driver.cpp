@@ -17,7 +17,7 @@
 #include "FakePlatform.h"
 #include "app/MenuDesign.h"
 #include "app/frmMain.h"
-#include "platform/PosixMemory.h"
+#include "platform/posix/PosixMemory.h"
 #include "storage/Document.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "app/frmMain.h"
-#include "platform/DesktopPlatform.h"
-#include "platform/PosixMemory.h"
+#include "platform/desktop/DesktopPlatform.h"
+#include "platform/posix/PosixMemory.h"
 
 #include <QApplication>
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/AppVersion.h"
+#include "platform/AppVersion.h"
 
 // "About Tavlo1.0.8": the About box's caption, the version glued to the name.
 QString aboutTitle(const AppVersion &version = App);

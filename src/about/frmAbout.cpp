@@ -1,8 +1,8 @@
 #include "about/frmAbout.h"
 
-#include "platform/Artwork.h"
-#include "platform/FramedPlacement.h"
-#include "platform/WindowFrame.h"
+#include "platform/desktop/Artwork.h"
+#include "platform/x11/FramedPlacement.h"
+#include "platform/x11/WindowFrame.h"
 
 #include <QCursor>
 #include <QFrame>
@@ -14,8 +14,8 @@
 #include <QScreen>
 
 #include "about/AboutText.h"
-#include "app/AppVersion.h"
-#include "app/Twips.h"
+#include "platform/AppVersion.h"
+#include "platform/Twips.h"
 
 namespace {
 constexpr Twips InnerWidth = 4695;

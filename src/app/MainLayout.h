@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Twips.h"
+#include "platform/Twips.h"
 
 // The main window's design geometry and the arithmetic that keeps it, all in twips.
 namespace MainDesign {

@@ -1,17 +1,17 @@
 #include "app/frmMain.h"
 
 #include "about/frmAbout.h"
-#include "app/AppVersion.h"
 #include "app/EditorFont.h"
 #include "app/MainLayout.h"
 #include "app/MenuDesign.h"
 #include "app/PictureBox.h"
-#include "platform/Artwork.h"
-#include "platform/FramedPlacement.h"
+#include "platform/AppVersion.h"
 #include "platform/TrayIconControl.h"
-#include "platform/WindowFrame.h"
+#include "platform/desktop/Artwork.h"
+#include "platform/x11/FramedPlacement.h"
+#include "platform/x11/WindowFrame.h"
 #include "storage/Document.h"
-#include "web/LinkTable.h"
+#include "web/onTheWeb.h"
 
 #include <QCloseEvent>
 #include <QIcon>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Twips.h"
 #include "platform/CommonDialog.h"
 #include "platform/PlatformServices.h"
+#include "platform/Twips.h"
 
 #include <QList>
 #include <QPointer>

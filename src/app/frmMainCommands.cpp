@@ -3,11 +3,10 @@
 
 #include "about/frmAbout.h"
 #include "app/MenuDesign.h"
+#include "app/OnTopRoutines.h"
 #include "platform/PopupMenus.h"
-#include "platform/Shell.h"
 #include "platform/TrayIconControl.h"
-#include "platform/WindowHints.h"
-#include "web/LinkTable.h"
+#include "web/onTheWeb.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -77,7 +76,7 @@ void frmMain::OnTop()
 {
     QAction *const item = mnuTrayItem(TrayAlwaysOnTop);
     const bool topmost = !item->isChecked();
-    m_platform.windowHints.setTopmost(*this, topmost);
+    OnTopRoutines::setTopmost(m_platform.windowHints, *this, topmost);
     item->setChecked(topmost);
 }
 
@@ -108,7 +107,7 @@ void frmMain::mnuTrayItemItem_Click(short Index)
 
 void frmMain::goWeb(const QString &address)
 {
-    m_platform.shell.openAddress(address);
+    openWebPage(m_platform.shell, address);
 }
 
 void frmMain::aboutCommand()

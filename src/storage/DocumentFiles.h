@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/PosixFileStamp.h"
+#include "platform/posix/PosixFileStamp.h"
 #include "storage/DocumentCodec.h"
 #include "storage/openAndSave.h"
 

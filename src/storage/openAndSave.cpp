@@ -1,7 +1,7 @@
 #include "storage/openAndSave.h"
 
-#include "platform/PosixRead.h"
-#include "platform/PosixSave.h"
+#include "platform/posix/PosixRead.h"
+#include "platform/posix/PosixSave.h"
 
 namespace openAndSave {
 

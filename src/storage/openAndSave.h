@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PosixFileStamp.h"
+#include "platform/posix/PosixFileStamp.h"
 
 #include <QByteArray>
 #include <QString>

@@ -9,8 +9,8 @@
 
 #include "about/AboutText.h"
 #include "about/frmAbout.h"
-#include "app/AppVersion.h"
-#include "app/Twips.h"
+#include "platform/AppVersion.h"
+#include "platform/Twips.h"
 
 namespace {
 QRect twipsRect(const QWidget &widget, Twips left, Twips top, Twips width, Twips height)

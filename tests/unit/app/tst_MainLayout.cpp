@@ -1,9 +1,9 @@
 // The window's plain geometry arithmetic in twips and the product string.
 #include <QTest>
 
-#include "app/AppVersion.h"
 #include "app/MainLayout.h"
-#include "app/Twips.h"
+#include "platform/AppVersion.h"
+#include "platform/Twips.h"
 
 Q_DECLARE_METATYPE(TwipsRect)
 

@@ -12,9 +12,9 @@
 
 #include "FakePlatform.h"
 #include "app/PictureBox.h"
-#include "app/Twips.h"
 #include "app/frmMain.h"
-#include "web/LinkTable.h"
+#include "platform/Twips.h"
+#include "web/onTheWeb.h"
 
 namespace {
 enum class Menu { File, Tray, Web };

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "StorageTestFiles.h"
-#include "platform/PosixRead.h"
+#include "platform/posix/PosixRead.h"
 #include "storage/openAndSave.h"
 
 #include <cerrno>

@@ -1,0 +1,73 @@
+#include "platform/desktop/DesktopFileDialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("DesktopFileDialogs", text);
+}
+
+std::optional<QString> runDialog(QFileDialog &dialog, const FileDialogOptions &options)
+{
+    const QStringList filters = qtNameFilters(options.filter);
+    dialog.setNameFilters(filters);
+    if (options.filterIndex >= 1 && options.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(options.filterIndex - 1));
+    if (!options.fileName.isEmpty())
+        dialog.selectFile(options.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+bool agreesToCreate(QWidget *parent, const QString &path)
+{
+    const QString text = tr("The file \"%1\" does not exist.\nDo you want to create it?")
+                             .arg(QDir::toNativeSeparators(path));
+    return QMessageBox::question(parent, tr("Open"), text) == QMessageBox::Yes;
+}
+
+} // namespace
+
+QStringList qtNameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList names;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts.at(i);
+        if (parts.at(i + 1) == QLatin1String("*.*"))
+            name.replace(QLatin1String("(*.*)"), QLatin1String("(*)"));
+        names << name;
+    }
+    return names;
+}
+
+std::optional<QString> DesktopFileDialogs::showOpen(QWidget *parent,
+                                                    const FileDialogOptions &options)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A name that does not exist may be confirmed, after the create prompt below.
+    dialog.setFileMode(options.createPrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    while (const std::optional<QString> path = runDialog(dialog, options)) {
+        if (!options.createPrompt || QFileInfo::exists(*path) || agreesToCreate(parent, *path))
+            return path;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> DesktopFileDialogs::showSave(QWidget *parent,
+                                                    const FileDialogOptions &options)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);
+    return runDialog(dialog, options);
+}

@@ -1,0 +1,10 @@
+#include "platform/desktop/DesktopPopupMenus.h"
+
+#include <QCursor>
+#include <QMenu>
+
+void DesktopPopupMenus::popup(QMenu &menu, QAction *defaultItem)
+{
+    menu.setDefaultAction(defaultItem);
+    menu.exec(QCursor::pos());
+}

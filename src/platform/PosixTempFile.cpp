@@ -3,40 +3,44 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace platform {
 namespace {
 
+constexpr char alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 constexpr int suffixLength = 6;
 constexpr int attempts = 100;
 
 QByteArray randomSuffix()
 {
-    static constexpr char alphabet[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QByteArray suffix(suffixLength, Qt::Uninitialized);
     for (char &c : suffix)
         c = alphabet[QRandomGenerator::global()->bounded(int(sizeof alphabet - 1))];
     return suffix;
 }
 
-// The target's name, cut short enough that the temporary name stays within NAME_MAX; a cut
-// backs off to the start of a UTF-8 sequence.
-QByteArray shortenedName(QByteArray name)
+// ".name.tavlo-", with the name cut short enough that the whole stays within NAME_MAX.
+QByteArray namePrefix(const QByteArray &targetPath)
 {
-    // "." before the name, ".tavlo-" and the suffix after it.
     constexpr qsizetype decorationLength = 1 + 7 + suffixLength;
-    constexpr qsizetype room = NAME_MAX - decorationLength;
-    if (name.size() <= room)
-        return name;
-    qsizetype cut = room;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-        --cut;
-    name.truncate(cut);
-    return name;
+    return '.' + nameWithRoomFor(fileNameOf(targetPath), decorationLength) + ".tavlo-";
+}
+
+// renameat2() refuses to replace a name, where the file system supports it; a hard link does the
+// same elsewhere.
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::link(from.constData(), to.constData()) != 0)
+        return errno;
+    ::unlink(from.constData());
+    return 0;
 }
 
 } // namespace
@@ -60,8 +64,7 @@ void TempFile::discard()
 
 int TempFile::create(mode_t mode)
 {
-    const QByteArray prefix =
-        folderOf(m_targetPath) + "/." + shortenedName(fileNameOf(m_targetPath)) + ".tavlo-";
+    const QByteArray prefix = folderOf(m_targetPath) + '/' + namePrefix(m_targetPath);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         const QByteArray path = prefix + randomSuffix();
         const int fd =
@@ -82,6 +85,15 @@ int TempFile::renameOverTarget()
 {
     if (::rename(m_path.constData(), m_targetPath.constData()) != 0)
         return errno;
+    m_exists = false;
+    return 0;
+}
+
+int TempFile::renameWithoutReplacing(const QByteArray &path)
+{
+    if (const int error = renameNoReplace(m_path, path))
+        return error;
+    m_path = path;
     m_exists = false;
     return 0;
 }

@@ -7,7 +7,7 @@
 namespace platform {
 
 // A hidden file beside a target, ".name.tavlo-XXXXXX", that is removed again unless it was
-// renamed over the target.
+// renamed.
 class TempFile {
 public:
     explicit TempFile(const QByteArray &targetPath);
@@ -22,6 +22,9 @@ public:
     const QByteArray &path() const { return m_path; }
     int close() { return m_fd.close(); }
     int renameOverTarget();
+    // Gives the file another name beside the target, failing with EEXIST where that name is
+    // taken. The file is no longer removed at the end of the scope.
+    int renameWithoutReplacing(const QByteArray &path);
     // Closes and removes the file now rather than at the end of the scope.
     void discard();
 

@@ -14,7 +14,7 @@ QByteArray backupPathOf(const QByteArray &targetPath);
 
 // A complete, synced copy of a file's old bytes that keeps them on the disk while the file itself
 // is rewritten in place. It stays unless remove() is called, which is only right once the file is
-// whole again.
+// whole again; until then it is locked like a temporary file.
 class Backup {
 public:
     explicit Backup(const QByteArray &targetPath);

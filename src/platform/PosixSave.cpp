@@ -3,6 +3,7 @@
 #include "platform/PosixBackup.h"
 #include "platform/PosixFile.h"
 #include "platform/PosixMetadata.h"
+#include "platform/PosixStaleFiles.h"
 #include "platform/PosixTempFile.h"
 
 #include <QCoreApplication>
@@ -223,6 +224,7 @@ QString replaceFileContents(const QString &path, QByteArrayView bytes)
     if (::stat(target.constData(), &status) != 0) {
         if (errno != ENOENT)
             return errnoText(errno);
+        removeStaleSaveFiles(target);
         return createNewFile(target, bytes);
     }
     if (S_ISDIR(status.st_mode))
@@ -232,6 +234,7 @@ QString replaceFileContents(const QString &path, QByteArrayView bytes)
     // A file the user may not write to is not replaced behind its back.
     if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
         return errnoText(errno);
+    removeStaleSaveFiles(target);
     // A rename would leave the other names of a hard-linked file with the old content.
     if (status.st_nlink > 1)
         return rewriteInPlace(target, bytes);

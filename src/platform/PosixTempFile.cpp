@@ -2,9 +2,12 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace platform {
@@ -27,6 +30,19 @@ QByteArray namePrefix(const QByteArray &targetPath)
 {
     constexpr qsizetype decorationLength = 1 + 7 + suffixLength;
     return '.' + nameWithRoomFor(fileNameOf(targetPath), decorationLength) + ".tavlo-";
+}
+
+// Only a save that is tidying up, and about to remove the file, could hold the lock of a file
+// this new; that ends the attempt. Where the file system has no locks the file goes without one:
+// a later save could then take it for stale and remove it, which makes this save fail.
+int lockNew(int fd, UniqueFd &lock)
+{
+    lock.reset(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    if (!lock.isValid())
+        return errno;
+    if (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return errno;
+    return 0;
 }
 
 // renameat2() refuses to replace a name, where the file system supports it; a hard link does the
@@ -57,9 +73,11 @@ TempFile::~TempFile()
 void TempFile::discard()
 {
     m_fd.reset();
+    // Removed while still locked, so that no other save takes it for stale meanwhile.
     if (m_exists)
         ::unlink(m_path.constData());
     m_exists = false;
+    m_lock.reset();
 }
 
 int TempFile::create(mode_t mode)
@@ -73,7 +91,7 @@ int TempFile::create(mode_t mode)
             m_fd.reset(fd);
             m_path = path;
             m_exists = true;
-            return 0;
+            return lockNew(fd, m_lock);
         }
         if (errno != EEXIST)
             return errno;
@@ -86,6 +104,7 @@ int TempFile::renameOverTarget()
     if (::rename(m_path.constData(), m_targetPath.constData()) != 0)
         return errno;
     m_exists = false;
+    m_lock.reset();
     return 0;
 }
 
@@ -96,6 +115,16 @@ int TempFile::renameWithoutReplacing(const QByteArray &path)
     m_path = path;
     m_exists = false;
     return 0;
+}
+
+bool isTempFileName(const QByteArray &targetPath, const QByteArray &name)
+{
+    const QByteArray prefix = namePrefix(targetPath);
+    if (name.size() != prefix.size() + suffixLength || !name.startsWith(prefix))
+        return false;
+    const QByteArray suffix = name.mid(prefix.size());
+    return std::all_of(suffix.cbegin(), suffix.cend(),
+                       [](char c) { return c != '\0' && std::strchr(alphabet, c); });
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@ target_sources(tavlo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PosixSave.h ${CMAKE_CURRENT_LIST_DIR}/PosixSave.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixTempFile.h ${CMAKE_CURRENT_LIST_DIR}/PosixTempFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixBackup.h ${CMAKE_CURRENT_LIST_DIR}/PosixBackup.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PosixStaleFiles.h ${CMAKE_CURRENT_LIST_DIR}/PosixStaleFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixMetadata.h ${CMAKE_CURRENT_LIST_DIR}/PosixMetadata.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixMemory.h ${CMAKE_CURRENT_LIST_DIR}/PosixMemory.cpp
 )

@@ -27,8 +27,10 @@ struct WriteResult {
     QString error;
 };
 
-// The old content stays whole whenever the write fails. A symbolic link stays a link and its
-// target gets the bytes; a new file gets the usual permissions (0666 less the umask).
+// The old content stays whole whenever the write fails. Even when the process is killed part
+// way, the file holds the whole old or the whole new content, or "name.tavlo-backup" beside it
+// holds the whole old content. A symbolic link stays a link and its target gets the bytes; a new
+// file gets the usual permissions (0666 less the umask).
 WriteResult writeFile(const QString &path, const QByteArray &bytes);
 
 } // namespace openAndSave

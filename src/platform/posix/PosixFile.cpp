@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -82,6 +83,18 @@ QByteArray folderOf(const QByteArray &path)
 QByteArray fileNameOf(const QByteArray &path)
 {
     return path.mid(path.lastIndexOf('/') + 1);
+}
+
+QByteArray nameWithRoomFor(QByteArray name, qsizetype decorationLength)
+{
+    const qsizetype room = NAME_MAX - decorationLength;
+    if (name.size() <= room)
+        return name;
+    qsizetype cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    name.truncate(cut);
+    return name;
 }
 
 QString errnoText(int error)
@@ -195,6 +208,15 @@ int syncFile(int fd)
         result = ::fsync(fd);
     } while (result != 0 && errno == EINTR);
     return result == 0 ? 0 : errno;
+}
+
+int syncFolderOf(const QByteArray &path)
+{
+    const UniqueFd folder(::open(folderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.isValid())
+        return errno == EACCES ? 0 : errno;
+    const int error = syncFile(folder.get());
+    return error == EINVAL ? 0 : error;
 }
 
 } // namespace platform

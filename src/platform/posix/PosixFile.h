@@ -41,6 +41,10 @@ QByteArray nativePath(const QString &path);
 QByteArray folderOf(const QByteArray &path);
 QByteArray fileNameOf(const QByteArray &path);
 
+// The file name cut short enough that decorationLength more bytes keep it within NAME_MAX; a
+// cut backs off to the start of a UTF-8 sequence.
+QByteArray nameWithRoomFor(QByteArray name, qsizetype decorationLength);
+
 // A short sentence for the user, e.g. "No such file or directory."
 QString errnoText(int error);
 
@@ -61,5 +65,9 @@ int readToEnd(int fd, qint64 sizeHint, qint64 maxBytes, QByteArray &bytes);
 int writeAllAt(int fd, QByteArrayView bytes, off_t offset);
 
 int syncFile(int fd);
+
+// Makes the names in the folder that holds path durable. A folder the user may not read, or one
+// on a file system that cannot sync folders, gives 0: there is nothing more to be done.
+int syncFolderOf(const QByteArray &path);
 
 } // namespace platform

@@ -1,10 +1,13 @@
 #include "platform/posix/PosixSave.h"
 
+#include "platform/posix/PosixBackup.h"
 #include "platform/posix/PosixFile.h"
 #include "platform/posix/PosixMetadata.h"
+#include "platform/posix/PosixStaleFiles.h"
 #include "platform/posix/PosixTempFile.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -55,15 +58,13 @@ int resolveFinalTarget(QByteArray path, QByteArray &target)
 // A rename is only durable once the folder that holds the name is synced.
 QString confirmSaved(const QByteArray &target)
 {
-    const UniqueFd folder(::open(folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const int error = folder.isValid() ? syncFile(folder.get()) : errno;
-    // A folder the user may not read cannot be opened to sync it, and some file systems cannot
-    // sync a folder and say so; the rename stands all the same.
-    if (error == 0 || error == EINVAL || (!folder.isValid() && error == EACCES))
-        return {};
-    return QCoreApplication::translate("PosixFile", "The text was saved, but the system could not "
-                                                    "confirm that it reached the disk: %1")
-        .arg(errnoText(error));
+    if (const int error = syncFolderOf(target)) {
+        return QCoreApplication::translate("PosixFile",
+                                           "The text was saved, but the system could not "
+                                           "confirm that it reached the disk: %1")
+            .arg(errnoText(error));
+    }
+    return {};
 }
 
 // Writing can clear the set-user-ID and set-group-ID bits; they are put back before syncing.
@@ -116,25 +117,65 @@ int openForRewrite(const QByteArray &target, UniqueFd &fd, QByteArray &old)
     return readToEnd(fd.get(), status.st_size, noLimit, old);
 }
 
-// The old bytes are kept in memory so that a failed write can be undone. The new bytes are
-// written over the old ones before the file is cut to length, rather than after truncating
-// it: the blocks of the old content then stay allocated, so putting it back needs no free space
-// on a full disk.
+QString quotedName(const QByteArray &path)
+{
+    return u'"' + QFile::decodeName(fileNameOf(path)) + u'"';
+}
+
+QString noBackupText(int error, const QByteArray &backupPath)
+{
+    if (error == EEXIST) {
+        return QCoreApplication::translate(
+                   "PosixFile", "An earlier save of this file did not finish, and %1 beside it "
+                                "still holds the text from before that save. The file was not "
+                                "changed. Look at that copy, then move or delete it and save "
+                                "again.")
+            .arg(quotedName(backupPath));
+    }
+    return QCoreApplication::translate("PosixFile",
+                                       "The file has to be rewritten in place, so a copy of its "
+                                       "old text is first put beside it as %1. That copy could "
+                                       "not be made: %2 The file was not changed.")
+        .arg(quotedName(backupPath), errnoText(error));
+}
+
+QString notPutBackText(int error, int restoreError, const QByteArray &backupPath)
+{
+    return QCoreApplication::translate("PosixFile", "%1 The old text could not be put back "
+                                                    "either: %2 It is kept in %3 beside the file.")
+        .arg(errnoText(error), errnoText(restoreError), quotedName(backupPath));
+}
+
+QString backupNotRemovedText(int error, const QByteArray &backupPath)
+{
+    return QCoreApplication::translate("PosixFile", "The text was saved, but the copy of the old "
+                                                    "text, %1, could not be removed: %2")
+        .arg(quotedName(backupPath), errnoText(error));
+}
+
+// Until the new bytes are synced, a crash could leave the file half new and half old, so a
+// synced backup holds the old bytes meanwhile; it goes only once the file is whole again. The old
+// bytes are also kept in memory so that a failed write can be undone. The new bytes are written
+// over the old ones before the file is cut to length, rather than after truncating it: the blocks
+// of the old content then stay allocated, so putting it back needs no free space on a full disk.
 QString rewriteInPlace(const QByteArray &target, QByteArrayView bytes)
 {
     UniqueFd fd;
     QByteArray old;
     if (const int error = openForRewrite(target, fd, old))
         return error == EINVAL ? notRegularFileText() : errnoText(error);
-    const int error = writeWhole(fd.get(), bytes);
-    if (error == 0)
-        return {};
-    if (const int restoreError = writeWhole(fd.get(), old)) {
-        return QCoreApplication::translate("PosixFile",
-                                           "%1 The old text could not be put back either: %2")
-            .arg(errnoText(error), errnoText(restoreError));
+    Backup backup(target);
+    if (const int error = backup.create(old))
+        return noBackupText(error, backup.path());
+    if (const int error = writeWhole(fd.get(), bytes)) {
+        if (const int restoreError = writeWhole(fd.get(), old))
+            return notPutBackText(error, restoreError, backup.path());
+        backup.remove();
+        return errnoText(error);
     }
-    return errnoText(error);
+    if (const int error = backup.remove())
+        return backupNotRemovedText(error, backup.path());
+    return {};
 }
 
 // The folder refused a new name (the user may not write to it, or it is locked) while the file
@@ -147,7 +188,8 @@ bool mayRewriteInPlace(int error)
 // A complete, synced new file renamed over the old one, so that the old file stays whole until
 // the new one is. Where the rename could not keep what the file had (its owner, group or
 // extended attributes) or is not allowed (a folder the user may not write to while the file
-// is writable), the file is rewritten in place instead.
+// is writable), the file is rewritten in place instead. That is no less safe, with its backup,
+// and keeps all the file has, so it is not reported.
 QString replaceRegularFile(const QByteArray &target, const struct stat &status,
                            QByteArrayView bytes)
 {
@@ -179,8 +221,12 @@ QString replaceFileContents(const QString &path, QByteArrayView bytes)
     if (const int error = resolveFinalTarget(nativePath(path), target))
         return errnoText(error);
     struct stat status = {};
-    if (::stat(target.constData(), &status) != 0)
-        return errno == ENOENT ? createNewFile(target, bytes) : errnoText(errno);
+    if (::stat(target.constData(), &status) != 0) {
+        if (errno != ENOENT)
+            return errnoText(errno);
+        removeStaleSaveFiles(target);
+        return createNewFile(target, bytes);
+    }
     if (S_ISDIR(status.st_mode))
         return folderNotFileText();
     if (!S_ISREG(status.st_mode))
@@ -188,6 +234,7 @@ QString replaceFileContents(const QString &path, QByteArrayView bytes)
     // A file the user may not write to is not replaced behind its back.
     if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
         return errnoText(errno);
+    removeStaleSaveFiles(target);
     // A rename would leave the other names of a hard-linked file with the old content.
     if (status.st_nlink > 1)
         return rewriteInPlace(target, bytes);

@@ -41,7 +41,7 @@ std::optional<struct stat> linkStatus(const QString &path)
 
 QStringList leftovers(const QString &folder)
 {
-    return QDir(folder).entryList({QStringLiteral(".*.tavlo-*")},
+    return QDir(folder).entryList({QStringLiteral(".*.tavlo-*"), QStringLiteral("*.tavlo-backup")},
                                   QDir::Files | QDir::Hidden | QDir::System);
 }
 

@@ -18,7 +18,7 @@ bool put(const QString &path, const QByteArray &bytes);
 std::optional<struct stat> status(const QString &path);
 std::optional<struct stat> linkStatus(const QString &path);
 
-// Temporary files that a save left behind in folder.
+// Temporary files and backups that a save left behind in folder.
 QStringList leftovers(const QString &folder);
 
 // The value of an extended attribute, or nothing with errno set.

@@ -67,6 +67,7 @@ private slots:
     void writeKeepsAcl();
     void writeDropsAclTheFileDidNotHave();
     void writeKeepsHardLinks();
+    void writeInPlaceKeepsEarlierBackup();
     void writeThroughSymlinks();
     void writeThroughDanglingSymlink();
     void writeRefusals_data();
@@ -332,6 +333,27 @@ void tst_OpenAndSave::writeKeepsHardLinks()
         QCOMPARE(testFiles::status(file)->st_ino, inode);
     }
     QCOMPARE(testFiles::leftovers(m_folder->path()), QStringList());
+}
+
+void tst_OpenAndSave::writeInPlaceKeepsEarlierBackup()
+{
+    // The backup of a save that was killed may be the only whole copy of the text.
+    const QString file = path(u"doc.txt"_s);
+    const QString backup = path(u"doc.txt.tavlo-backup"_s);
+    QVERIFY(testFiles::put(file, "half new"));
+    QVERIFY(testFiles::put(backup, "whole old"));
+    QCOMPARE(::link(QFile::encodeName(file).constData(),
+                    QFile::encodeName(path(u"other.txt"_s)).constData()),
+             0);
+
+    const openAndSave::WriteResult result = openAndSave::writeFile(file, "new");
+    QVERIFY(!result.ok);
+    QCOMPARE(result.error, u"An earlier save of this file did not finish, and "
+                           "\"doc.txt.tavlo-backup\" beside it still holds the text from before "
+                           "that save. The file was not changed. Look at that copy, then move or "
+                           "delete it and save again."_s);
+    QCOMPARE(testFiles::contents(file), QByteArray("half new"));
+    QCOMPARE(testFiles::contents(backup), QByteArray("whole old"));
 }
 
 void tst_OpenAndSave::writeThroughSymlinks()

@@ -70,6 +70,16 @@ int setImmutable(const QString &folder, bool immutable)
     return error;
 }
 
+// A file of size old bytes with a second name, which makes a save rewrite it in place.
+QString linkedFile(const QString &file, const QString &other, int size)
+{
+    if (!testFiles::put(file, oldText(size)))
+        return u"cannot write"_s;
+    if (::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()) != 0)
+        return systemError();
+    return {};
+}
+
 } // namespace
 
 // Faults that permission bits cannot fake for root: a small tmpfs mounted here, filled up or
@@ -85,10 +95,10 @@ private slots:
     void fullDiskKeepsOldFile();
     void fullDiskLeavesNoNewFile();
     void readOnlyDiskIsRefusedClearly();
-    void inPlaceFullDiskPutsOldTextBack_data();
     void inPlaceFullDiskPutsOldTextBack();
-    void inPlaceNeedsNoFreeSpaceForShorterText();
-    void lockedFolderRewritesInPlace();
+    void inPlaceWithoutRoomForBackupChangesNothing();
+    void inPlaceNeedsRoomOnlyForBackup();
+    void lockedFolderRefusesInPlaceRewrite();
 
 private:
     QString path(const QString &name) const { return m_folder->filePath(name); }
@@ -177,41 +187,47 @@ void tst_SaveFaults::readOnlyDiskIsRefusedClearly()
     QCOMPARE(entries(), QStringList{u"doc.txt"_s});
 }
 
-void tst_SaveFaults::inPlaceFullDiskPutsOldTextBack_data()
-{
-    fullDiskKeepsOldFile_data();
-}
-
 void tst_SaveFaults::inPlaceFullDiskPutsOldTextBack()
 {
-    QFETCH(int, free);
-    // A second name makes the save rewrite the file in place, and the full disk stops it part way.
+    // A second name makes the save rewrite the file in place; the disk has room for the backup,
+    // and the full disk stops the rewrite part way.
     const QString file = path(u"doc.txt"_s);
     const QString other = path(u"other.txt"_s);
-    const QByteArray old = oldText(6000);
-    QVERIFY(testFiles::put(file, old));
-    QCOMPARE(::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()), 0);
-    QCOMPARE(testFiles::status(file)->st_nlink, nlink_t(2));
-    QCOMPARE(fillDisk(path(u"filler"_s), free), ENOSPC);
+    QCOMPARE(linkedFile(file, other, 6000), QString());
+    QCOMPARE(fillDisk(path(u"filler"_s), 8192), ENOSPC);
 
     const openAndSave::WriteResult result =
         openAndSave::writeFile(file, QByteArray(40 * 1024, 'n'));
     QVERIFY(!result.ok);
     QCOMPARE(result.error, u"The disk is full."_s);
-    QCOMPARE(testFiles::contents(file), old);
-    QCOMPARE(testFiles::contents(other), old);
+    QCOMPARE(testFiles::contents(file), oldText(6000));
+    QCOMPARE(testFiles::contents(other), oldText(6000));
     QCOMPARE(testFiles::status(file)->st_nlink, nlink_t(2));
     QCOMPARE(testFiles::leftovers(m_folder->path()), QStringList());
 }
 
-void tst_SaveFaults::inPlaceNeedsNoFreeSpaceForShorterText()
+void tst_SaveFaults::inPlaceWithoutRoomForBackupChangesNothing()
 {
     const QString file = path(u"doc.txt"_s);
-    QVERIFY(testFiles::put(file, oldText(6000)));
-    QCOMPARE(::link(QFile::encodeName(file).constData(),
-                    QFile::encodeName(path(u"other.txt"_s)).constData()),
-             0);
+    QCOMPARE(linkedFile(file, path(u"other.txt"_s), 6000), QString());
     QCOMPARE(fillDisk(path(u"filler"_s), 0), ENOSPC);
+
+    const openAndSave::WriteResult result = openAndSave::writeFile(file, "new\r\n");
+    QVERIFY(!result.ok);
+    QCOMPARE(result.error,
+             u"The file has to be rewritten in place, so a copy of its old text is first put "
+             "beside it as \"doc.txt.tavlo-backup\". That copy could not be made: The disk is "
+             "full. The file was not changed."_s);
+    QCOMPARE(testFiles::contents(file), oldText(6000));
+    QCOMPARE(testFiles::leftovers(m_folder->path()), QStringList());
+}
+
+void tst_SaveFaults::inPlaceNeedsRoomOnlyForBackup()
+{
+    // The new text goes over the blocks of the old one.
+    const QString file = path(u"doc.txt"_s);
+    QCOMPARE(linkedFile(file, path(u"other.txt"_s), 6000), QString());
+    QCOMPARE(fillDisk(path(u"filler"_s), 8192), ENOSPC);
 
     const QByteArray shorter(5000, 'n');
     const openAndSave::WriteResult result = openAndSave::writeFile(file, shorter);
@@ -219,21 +235,22 @@ void tst_SaveFaults::inPlaceNeedsNoFreeSpaceForShorterText()
     QCOMPARE(testFiles::contents(path(u"other.txt"_s)), shorter);
 }
 
-void tst_SaveFaults::lockedFolderRewritesInPlace()
+void tst_SaveFaults::lockedFolderRefusesInPlaceRewrite()
 {
-    // An immutable folder refuses new names even to root, while its files stay writable.
+    // An immutable folder refuses new names even to root, while its files stay writable: there
+    // is no room for a backup, so the file is not rewritten without one.
     const QString locked = path(u"locked"_s);
     QVERIFY(QDir(m_folder->path()).mkdir(u"locked"_s));
     const QString file = locked + u"/doc.txt"_s;
     QVERIFY(testFiles::put(file, "old\r\n"));
-    const ino_t inode = testFiles::status(file)->st_ino;
     if (const int error = setImmutable(locked, true))
         QSKIP(qPrintable(u"Cannot lock the folder: "_s + QString::fromLocal8Bit(strerror(error))));
 
     const openAndSave::WriteResult result = openAndSave::writeFile(file, "new\r\n");
-    QVERIFY2(result.ok, qPrintable(result.error));
-    QCOMPARE(testFiles::contents(file), QByteArray("new\r\n"));
-    QCOMPARE(testFiles::status(file)->st_ino, inode);
+    QVERIFY(!result.ok);
+    QVERIFY2(result.error.contains(u"could not be made: The operation is not permitted."_s),
+             qPrintable(result.error));
+    QCOMPARE(testFiles::contents(file), QByteArray("old\r\n"));
 
     const openAndSave::WriteResult refused = openAndSave::writeFile(locked + u"/new.txt"_s, "x");
     QVERIFY(!refused.ok);

@@ -14,6 +14,8 @@ if [ "${1:-}" = "--tests" ]; then
     packages+=(xvfb fluxbox xdotool x11-utils xclip imagemagick dbus-daemon)
     # The package check: a .deb with computed dependencies, validated as a distribution would.
     packages+=(dpkg-dev desktop-file-utils appstream lintian)
+    # The layout check of the C++ files.
+    packages+=(clang-format)
 fi
 
 missing=()

@@ -14,11 +14,22 @@ set(TAVLO_COPYRIGHT_YEARS "2026")
 # Date of the release PROJECT_VERSION (YYYY-MM-DD).
 set(TAVLO_RELEASE_DATE "2026-12-07")
 
-# SPDX expression for Tavlo's licence, and the text the Debian copyright file gives for it.
-# No licence has been chosen yet: while TAVLO_LICENSE is empty the metainfo names no project
-# licence and the copyright file says LicenseRef-proprietary with the text below.
-set(TAVLO_LICENSE "")
-set(TAVLO_LICENSE_TEXT "No licence has been granted yet. All rights reserved by the author.")
+# Tavlo's licence: its SPDX expression (AppStream), its short name in a Debian copyright file,
+# and the text that file gives for it.
+set(TAVLO_LICENSE "GPL-3.0-or-later")
+set(TAVLO_COPYRIGHT_LICENSE "GPL-3+")
+set(TAVLO_LICENSE_TEXT [=[This program is free software: you can redistribute it and/or modify
+ it under the terms of the GNU General Public License as published by
+ the Free Software Foundation, either version 3 of the License, or
+ (at your option) any later version.
+ .
+ This program is distributed in the hope that it will be useful,
+ but WITHOUT ANY WARRANTY; without even the implied warranty of
+ MERCHANTABILITY or FITNESS FOR A PARTICULAR PURPOSE.  See the
+ GNU General Public License for more details.
+ .
+ On Debian systems, the complete text of the GNU General Public
+ License version 3 can be found in "/usr/share/common-licenses/GPL-3".]=])
 
 # The pages on the web, under the same base as the On the Web menu.
 set(TAVLO_HOMEPAGE "${TAVLO_WEB_BASE}/marlov/SOFTWARE/sftTavlo.html")

@@ -1,5 +1,7 @@
 #include "platform/DesktopFileDialogs.h"
 
+#include "platform/FileKindIconProvider.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -51,7 +53,11 @@ QStringList qtNameFilters(const QString &filter)
 std::optional<QString> DesktopFileDialogs::showOpen(QWidget *parent,
                                                     const FileDialogOptions &options)
 {
+    // Qt's dialog would read files to tell their type (see FileKindIconProvider). The provider is
+    // declared first, as the dialog uses it until its very end.
+    FileKindIconProvider icons;
     QFileDialog dialog(parent);
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A name that does not exist may be confirmed, after the create prompt below.
     dialog.setFileMode(options.createPrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -65,7 +71,9 @@ std::optional<QString> DesktopFileDialogs::showOpen(QWidget *parent,
 std::optional<QString> DesktopFileDialogs::showSave(QWidget *parent,
                                                     const FileDialogOptions &options)
 {
+    FileKindIconProvider icons;
     QFileDialog dialog(parent);
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);

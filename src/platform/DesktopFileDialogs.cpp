@@ -1,6 +1,7 @@
 #include "platform/DesktopFileDialogs.h"
 
 #include "platform/FileKindIconProvider.h"
+#include "platform/UndecodableNames.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,6 +36,18 @@ bool agreesToCreate(QWidget *parent, const QString &path)
     return QMessageBox::question(parent, tr("Open"), text) == QMessageBox::Yes;
 }
 
+// A name typed the way other tools show a file name that is not UTF-8 would lead to another,
+// new file; the user is told so instead, and the dialog comes back.
+bool isUsable(QWidget *parent, const QString &title, const QString &path)
+{
+    if (!platform::standsForUndecodableName(path))
+        return true;
+    const QString text = tr("Tavlo cannot use \"%1\".\n\n%2")
+                             .arg(QDir::toNativeSeparators(path), platform::undecodableNameText());
+    QMessageBox::warning(parent, title, text);
+    return false;
+}
+
 } // namespace
 
 QStringList qtNameFilters(const QString &filter)
@@ -62,6 +75,8 @@ std::optional<QString> DesktopFileDialogs::showOpen(QWidget *parent,
     // A name that does not exist may be confirmed, after the create prompt below.
     dialog.setFileMode(options.createPrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     while (const std::optional<QString> path = runDialog(dialog, options)) {
+        if (!isUsable(parent, tr("Open"), *path))
+            continue;
         if (!options.createPrompt || QFileInfo::exists(*path) || agreesToCreate(parent, *path))
             return path;
     }
@@ -77,5 +92,9 @@ std::optional<QString> DesktopFileDialogs::showSave(QWidget *parent,
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);
-    return runDialog(dialog, options);
+    while (const std::optional<QString> path = runDialog(dialog, options)) {
+        if (isUsable(parent, tr("Save As"), *path))
+            return path;
+    }
+    return std::nullopt;
 }

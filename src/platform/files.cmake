@@ -6,4 +6,5 @@ target_sources(tavlo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PosixTempFile.h ${CMAKE_CURRENT_LIST_DIR}/PosixTempFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixMetadata.h ${CMAKE_CURRENT_LIST_DIR}/PosixMetadata.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixMemory.h ${CMAKE_CURRENT_LIST_DIR}/PosixMemory.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/UndecodableNames.h ${CMAKE_CURRENT_LIST_DIR}/UndecodableNames.cpp
 )

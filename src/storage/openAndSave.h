@@ -15,7 +15,8 @@ struct ReadResult {
     QString error; // a short sentence, e.g. "It is a folder, not a file."
 };
 
-// Never waits on a FIFO or device: anything but a regular file is refused.
+// Never waits on a FIFO or device: anything but a regular file is refused, as is a path that
+// stands for a file name that is not valid UTF-8.
 ReadResult readFile(const QString &path);
 
 struct WriteResult {
@@ -24,7 +25,13 @@ struct WriteResult {
 };
 
 // The old content stays whole whenever the write fails. A symbolic link stays a link and its
-// target gets the bytes; a new file gets the usual permissions (0666 less the umask).
+// target gets the bytes; a new file gets the usual permissions (0666 less the umask). A path that
+// stands for a file name that is not valid UTF-8 is refused: writing would create another file.
 WriteResult writeFile(const QString &path, const QByteArray &bytes);
+
+// Whether nothing is at path yet, in a folder that exists: a name that Open may take as a new
+// document. A dangling link, a missing folder or a name that stands for one that is not valid
+// UTF-8 is not new, and readFile says what is wrong with it.
+bool isNewFile(const QString &path);
 
 } // namespace openAndSave

@@ -4,15 +4,12 @@
 #include "storage/LongLines.h"
 #include "storage/TextSlices.h"
 
-#include <QFileInfo>
-
 OpenOutcome readDocument(const QString &path)
 {
     OpenOutcome outcome;
     // Only a name that is simply not there yet in an existing folder is a new file; any other
     // way of not finding it (a file in the path, a dangling link) is an error to report.
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink() && QFileInfo(info.absolutePath()).isDir()) {
+    if (openAndSave::isNewFile(path)) {
         outcome.missing = true;
         return outcome;
     }

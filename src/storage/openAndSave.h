@@ -19,7 +19,8 @@ struct ReadResult {
     platform::FileStamp stamp;
 };
 
-// Never waits on a FIFO or device: anything but a regular file is refused.
+// Never waits on a FIFO or device: anything but a regular file is refused, as is a path that
+// stands for a file name that is not valid UTF-8.
 ReadResult readFile(const QString &path);
 
 struct WriteResult {
@@ -30,7 +31,13 @@ struct WriteResult {
 // The old content stays whole whenever the write fails. Even when the process is killed part
 // way, the file holds the whole old or the whole new content, or "name.tavlo-backup" beside it
 // holds the whole old content. A symbolic link stays a link and its target gets the bytes; a new
-// file gets the usual permissions (0666 less the umask).
+// file gets the usual permissions (0666 less the umask). A path that stands for a file name that
+// is not valid UTF-8 is refused: writing would create another file.
 WriteResult writeFile(const QString &path, const QByteArray &bytes);
+
+// Whether nothing is at path yet, in a folder that exists: a name that Open may take as a new
+// document. A dangling link, a missing folder or a name that stands for one that is not valid
+// UTF-8 is not new, and readFile says what is wrong with it.
+bool isNewFile(const QString &path);
 
 } // namespace openAndSave

@@ -1,5 +1,6 @@
 // Open and Save through the real file dialog, on a real desktop, with real files on disk.
 #include "DesktopDriver.h"
+#include "StorageTestFiles.h"
 
 #include <QColor>
 #include <QDir>
@@ -65,6 +66,7 @@ class TestFilesOnDesktop : public QObject {
 private slots:
     void saveAsksOnceThenWritesToTheSameFile();
     void openShowsTheFilesText();
+    void openListsAFolderWithoutWaitingOnItsFiles();
     void saveOnAFullDiskWarnsAndKeepsTheOldFile();
     void largeFileShowsProgressAndExitStillWorks();
 
@@ -147,6 +149,27 @@ void TestFilesOnDesktop::openShowsTheFilesText()
     QVERIFY(pick(tavlo, QStringLiteral("s")));
     QVERIFY(noDialogAppears(tavlo));
     QCOMPARE(contents(path), QByteArray("line one\nline two\n"));
+}
+
+void TestFilesOnDesktop::openListsAFolderWithoutWaitingOnItsFiles()
+{
+    // A file in the listed folder that no one can open for now, as /proc/kmsg is for root.
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("held")));
+    const QString folder = m_dir.filePath(QStringLiteral("held"));
+    QVERIFY(writeBytes(folder + QStringLiteral("/note.txt"), "beside a held file\n"));
+    const testFiles::HeldFile held(folder + QStringLiteral("/no-extension"));
+    if (!held.isHeld())
+        QSKIP("This file system or kernel offers no file leases.");
+
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    QVERIFY(pick(tavlo, QStringLiteral("o")));
+    QVERIFY(!waitForDialog(tavlo).isEmpty());
+    answerFileDialog(folder); // the dialog goes into the folder and lists it
+    answerFileDialog(folder + QStringLiteral("/note.txt"));
+    QVERIFY(
+        waitFor([&] { return activeWindow().toULongLong() == tavlo.mainWindow().toULongLong(); }));
+    QCOMPARE(copyFocusedText(), QStringLiteral("beside a held file\n"));
 }
 
 void TestFilesOnDesktop::saveOnAFullDiskWarnsAndKeepsTheOldFile()

@@ -1,5 +1,8 @@
 #include "platform/desktop/DesktopFileDialogs.h"
 
+#include "platform/desktop/FileKindIconProvider.h"
+#include "platform/posix/UndecodableNames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -33,6 +36,18 @@ bool agreesToCreate(QWidget *parent, const QString &path)
     return QMessageBox::question(parent, tr("Open"), text) == QMessageBox::Yes;
 }
 
+// A name typed the way other tools show a file name that is not UTF-8 would lead to another,
+// new file; the user is told so instead, and the dialog comes back.
+bool isUsable(QWidget *parent, const QString &title, const QString &path)
+{
+    if (!platform::standsForUndecodableName(path))
+        return true;
+    const QString text = tr("Tavlo cannot use \"%1\".\n\n%2")
+                             .arg(QDir::toNativeSeparators(path), platform::undecodableNameText());
+    QMessageBox::warning(parent, title, text);
+    return false;
+}
+
 } // namespace
 
 QStringList qtNameFilters(const QString &filter)
@@ -51,11 +66,17 @@ QStringList qtNameFilters(const QString &filter)
 std::optional<QString> DesktopFileDialogs::showOpen(QWidget *parent,
                                                     const FileDialogOptions &options)
 {
+    // Qt's dialog would read files to tell their type (see FileKindIconProvider). The provider is
+    // declared first, as the dialog uses it until its very end.
+    FileKindIconProvider icons;
     QFileDialog dialog(parent);
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A name that does not exist may be confirmed, after the create prompt below.
     dialog.setFileMode(options.createPrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     while (const std::optional<QString> path = runDialog(dialog, options)) {
+        if (!isUsable(parent, tr("Open"), *path))
+            continue;
         if (!options.createPrompt || QFileInfo::exists(*path) || agreesToCreate(parent, *path))
             return path;
     }
@@ -65,9 +86,15 @@ std::optional<QString> DesktopFileDialogs::showOpen(QWidget *parent,
 std::optional<QString> DesktopFileDialogs::showSave(QWidget *parent,
                                                     const FileDialogOptions &options)
 {
+    FileKindIconProvider icons;
     QFileDialog dialog(parent);
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);
-    return runDialog(dialog, options);
+    while (const std::optional<QString> path = runDialog(dialog, options)) {
+        if (isUsable(parent, tr("Save As"), *path))
+            return path;
+    }
+    return std::nullopt;
 }

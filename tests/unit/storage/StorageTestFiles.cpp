@@ -3,10 +3,13 @@
 #include <QFile>
 
 #include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <future>
 #include <memory>
 #include <sys/xattr.h>
 #include <thread>
+#include <unistd.h>
 
 namespace testFiles {
 
@@ -64,6 +67,21 @@ bool returnsWithin(int milliseconds, const std::function<void()> &call)
     std::future<void> done = task->get_future();
     std::thread([task] { (*task)(); }).detach();
     return done.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready;
+}
+
+HeldFile::HeldFile(const QString &path)
+{
+    // The kernel tells the holder of a lease about each open with SIGIO, which would end the test.
+    std::signal(SIGIO, SIG_IGN);
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    m_held =
+        m_fd >= 0 && ::write(m_fd, "held\n", 5) == 5 && ::fcntl(m_fd, F_SETLEASE, F_WRLCK) == 0;
+}
+
+HeldFile::~HeldFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 } // namespace testFiles

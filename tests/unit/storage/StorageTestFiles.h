@@ -27,4 +27,22 @@ std::optional<QByteArray> attribute(const QString &path, const char *name);
 // Runs call on another thread; false when it has not returned within the time.
 bool returnsWithin(int milliseconds, const std::function<void()> &call);
 
+// A regular file that anyone else opens only after a long wait, as long as this object lives:
+// it holds a write lease, which makes the kernel hold every other open() of the file until the
+// holder lets go (or /proc/sys/fs/lease-break-time has passed).
+class HeldFile {
+public:
+    explicit HeldFile(const QString &path);
+    ~HeldFile();
+    HeldFile(const HeldFile &) = delete;
+    HeldFile &operator=(const HeldFile &) = delete;
+
+    // False where the file system or the kernel offers no leases.
+    bool isHeld() const { return m_held; }
+
+private:
+    int m_fd = -1;
+    bool m_held = false;
+};
+
 } // namespace testFiles

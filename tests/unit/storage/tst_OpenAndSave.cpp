@@ -1,13 +1,16 @@
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "StorageTestFiles.h"
 #include "platform/posix/PosixRead.h"
+#include "platform/posix/UndecodableNames.h"
 #include "storage/openAndSave.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <fstream>
 #include <memory>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -42,6 +45,13 @@ bool isRoot()
     return ::geteuid() == 0;
 }
 
+// Qt cannot name a file whose name is not UTF-8, so such files are read by their bytes.
+std::string rawContents(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
 } // namespace
 
 class tst_OpenAndSave : public QObject {
@@ -74,6 +84,9 @@ private slots:
     void writeRefusals();
     void writeToFifoReturnsPromptly();
     void writeWithLongFileName();
+
+    void namesThatAreNotUtf8_data();
+    void namesThatAreNotUtf8();
 
 private:
     QString path(const QString &name) const
@@ -441,6 +454,48 @@ void tst_OpenAndSave::writeWithLongFileName()
     QVERIFY2(result.ok, qPrintable(result.error));
     QCOMPARE(testFiles::contents(file), QByteArray("new"));
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+}
+
+void tst_OpenAndSave::namesThatAreNotUtf8_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("refused");
+    const QString mark(QChar::ReplacementCharacter);
+
+    QTest::newRow("valid UTF-8") << u"caf\u00e9.txt"_s << false;
+    QTest::newRow("real U+FFFD") << mark + u"real.txt"_s << false;
+    QTest::newRow("U+FFFD for each bad byte") << mark + mark + u".txt"_s << true;
+    QTest::newRow("U+FFFD for a run of them") << mark + u".txt"_s << true;
+    QTest::newRow("in a folder") << mark + mark + u"-folder/new.txt"_s << true;
+    QTest::newRow("both exist") << mark + u"both.txt"_s << true;
+}
+
+void tst_OpenAndSave::namesThatAreNotUtf8()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, refused);
+    const std::string folder = QFile::encodeName(m_folder->path()).toStdString();
+    std::ofstream(folder + "/\xff\xfe.txt") << "raw";
+    QCOMPARE(::mkdir((folder + "/\xff\xfe-folder").c_str(), 0700), 0);
+    std::ofstream(folder + "/\xfe"
+                           "both.txt")
+        << "raw";
+    QVERIFY(testFiles::put(path(u"\uFFFDboth.txt"_s), "real"));
+    QVERIFY(testFiles::put(path(u"\uFFFDreal.txt"_s), "real"));
+    const QString file = path(name);
+    const bool existed = QFileInfo::exists(file);
+    const QByteArray before = testFiles::contents(file);
+
+    QCOMPARE(openAndSave::isNewFile(file), !refused && !existed);
+    const openAndSave::WriteResult write = openAndSave::writeFile(file, "new");
+    const openAndSave::ReadResult read = openAndSave::readFile(file);
+    QCOMPARE(write.error, refused ? platform::undecodableNameText() : QString());
+    QCOMPARE(read.error, write.error);
+    QCOMPARE(read.bytes, refused ? QByteArray() : QByteArray("new"));
+    // Nothing is made or changed under the name as typed, and the files it stands for keep theirs.
+    QCOMPARE(QFileInfo::exists(file), existed || !refused);
+    QCOMPARE(testFiles::contents(file), refused ? before : QByteArray("new"));
+    QCOMPARE(rawContents(folder + "/\xff\xfe.txt"), "raw");
 }
 
 QTEST_GUILESS_MAIN(tst_OpenAndSave)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tavlo's own main window on the screen, with scripted file dialogs, timed from inside:
 //
 //   tavlo_bench_driver open FILE [--save] [--cap SECONDS]

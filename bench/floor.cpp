@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up and idle floor: what any Qt Widgets program with Tavlo's visible parts costs. One
 // plain text editor of Tavlo's inner size (281 x 201 px at 96 dpi) as a top-level window, and a
 // tray icon; nothing else.

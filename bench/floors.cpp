@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floors of the document figures, each run in a fresh process:
 //
 //   tavlo_bench_floors read FILE    read the bytes and decode them as UTF-8 into a fresh QString

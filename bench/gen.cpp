@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a test document of a given size, the same bytes on every run.
 //
 //   tavlo_bench_gen ascii|accented|longline BYTES PATH

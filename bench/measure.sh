@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The measurements of bench/run.sh, made on the private desktop it starts; see run.sh. Appends
 # "meta" and "value" lines to $BENCH_RESULTS and exits non-zero when a figure could not be
 # measured. A figure that outlasts its cap is a measurement ("> cap"), not a failure.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures Tavlo beside floors that are measured in the same run, on a private X desktop (Xvfb,
 # fluxbox and its system tray, as the end-to-end tests use), and prints one table. Builds what it
 # needs in Release first.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prints the figures that bench/measure.sh recorded as one aligned plain-text table.
 #   meta  ID LABEL UNIT GOALKIND GOALVALUE
 #   value ID ROLE VALUE        (ROLE floor or tavlo; VALUE a number or "timeout:SECONDS")

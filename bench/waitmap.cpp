@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program and reports how long it took from exec to the first of its top-level windows
 // being viewable on the screen, from X events alone (no polling).
 //

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CPack settings: `cpack -G DEB` (or plain `cpack`) in the build directory makes
 # tavlo_<version>_<arch>.deb from the install rules of src/ and share/.
 include_guard(GLOBAL)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building, running and testing Tavlo needs on Debian 12 or Ubuntu 22.04 and later.
 # Does nothing when everything is already there; uses sudo when not run as root.
 set -euo pipefail

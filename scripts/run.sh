@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Tavlo and starts it. Started through sudo, only the install
 # keeps root's rights: the build and Tavlo run as the user who called sudo, in that user's session.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Tavlo and runs every test: the unit and widget tests, the
 # end-to-end tests on a private X desktop (each starts and stops its own Xvfb and window
 # manager), the Debian package check, a quick run of the benchmark, and the unit tests once more

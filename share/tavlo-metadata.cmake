@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Facts about Tavlo shared by the desktop entry, the AppStream metainfo, the man page, the Debian
 # copyright and changelog files (share/CMakeLists.txt) and the package (cmake/Packaging.cmake).
 # The version is PROJECT_VERSION; everything else that describes the program is set here once.

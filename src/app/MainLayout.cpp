@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainLayout.h"
 
 void fillInnerArea(Twips scaleWidth, Twips scaleHeight, TwipsRect &txt)

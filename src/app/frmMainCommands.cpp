@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands behind the popup menus and the tray icon.
 #include "app/frmMain.h"
 

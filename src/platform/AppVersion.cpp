@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/AppVersion.h"
 
 QString versionNumbers(const AppVersion &version)

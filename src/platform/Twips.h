@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Window geometry is designed in twips, 1440 to the inch, held in single precision.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/DistinctCharacters.h"
 
 void DistinctCharacters::add(char32_t codePoint, QStringView units)

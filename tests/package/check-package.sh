@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Tavlo's Debian package with CPack and checks it, without installing anything on the
 # system: the package is only read (dpkg-deb -I, -c) and unpacked into a temporary directory.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Makes every large block of memory its own mapping, handed back to the system as soon as it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader learns through Qt's accessibility interface: every visible control of the
 // main window and of the About box has a name it can speak, the hidden path box is not offered as
 // visible, and every entry of the popup menus is named.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's plain geometry arithmetic in twips and the product string.
 #include <QTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against platform doubles: start-up state, layout, menus and their commands,
 // popups, always on top and the tray icon.
 #include <QAction>

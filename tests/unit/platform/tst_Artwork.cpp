@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiled-in pictures: each loads in both sizes, and loading them brings no image plugin
 // into the resident program.
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Putting an opened text into the editor a slice at a time: how the text is cut, and what the
 // editor looks like while the slices go in and after.
 #include <QPlainTextEdit>

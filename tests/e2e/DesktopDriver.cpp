@@ -29,6 +29,22 @@ int xwininfoValue(const QString &info, const QString &label)
     return pattern.match(info).captured(1).toInt();
 }
 
+// The child of the root window that holds the window: its frame, or the window itself.
+QString topLevelOf(const QString &window)
+{
+    const QRegularExpression root(QStringLiteral("Root window id: (0x[0-9a-f]+)"));
+    const QRegularExpression parent(QStringLiteral("Parent window id: (0x[0-9a-f]+)"));
+    QString current = QStringLiteral("0x%1").arg(window.toULongLong(nullptr, 0), 0, 16);
+    for (;;) {
+        const QString tree = run(QStringLiteral("xwininfo"),
+                                 {QStringLiteral("-id"), current, QStringLiteral("-tree")});
+        const QString up = parent.match(tree).captured(1);
+        if (up.isEmpty() || up == root.match(tree).captured(1))
+            return current;
+        current = up;
+    }
+}
+
 } // namespace
 
 QSize screenSize()
@@ -73,6 +89,30 @@ bool isViewable(const QString &window)
 {
     return run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
         .contains(QLatin1String("IsViewable"));
+}
+
+bool isStackedAbove(const QString &window, const QString &other)
+{
+    // xwininfo lists the root's children from the top of the stack down.
+    const QString children =
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+    const auto place = [&children](const QString &id) {
+        return children.indexOf(QRegularExpression(QStringLiteral("^\\s+%1\\s").arg(topLevelOf(id)),
+                                                   QRegularExpression::MultilineOption));
+    };
+    const qsizetype windowPlace = place(window);
+    const qsizetype otherPlace = place(other);
+    return windowPlace >= 0 && otherPlace >= 0 && windowPlace < otherPlace;
+}
+
+QString visibleWindowTitled(const QString &title)
+{
+    const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
+    return run(QStringLiteral("xdotool"),
+               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                pattern})
+        .section(u'\n', 0, 0)
+        .trimmed();
 }
 
 void clickAt(QPoint point, int button)

@@ -80,17 +80,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The first visible window whose title is exactly `title`.
-QString visibleWindowTitled(const QString &title)
-{
-    const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
-    return run(QStringLiteral("xdotool"),
-               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                pattern})
-        .section(u'\n', 0, 0)
-        .trimmed();
-}
-
 QString aboutWindow()
 {
     return visibleWindowTitled(QStringLiteral("About Tavlo1.0.8"));

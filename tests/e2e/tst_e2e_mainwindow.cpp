@@ -5,6 +5,10 @@
 
 using namespace desktop;
 
+namespace {
+const QString MainTitle = QStringLiteral("Tavlo 1.0.8");
+} // namespace
+
 class TestMainWindowOnDesktop : public QObject {
     Q_OBJECT
 
@@ -13,6 +17,8 @@ private slots:
     void cornerPictureOpensFileMenuAndHideShowKeepsText();
     void trayMenuOpensAlsoWhileHidden();
     void alwaysOnTopTogglesWithoutMovingTheWindow();
+    void hideAndShowKeepTheSameWindowAfterOnTop_data();
+    void hideAndShowKeepTheSameWindowAfterOnTop();
     void clearEmptiesTheEditor();
     void exitFromFileMenuEndsTheProgram();
     void exitFromTrayMenuWhileHiddenEndsTheProgram();
@@ -24,6 +30,16 @@ private:
     {
         const QRect client = clientRect(window);
         return client.bottomRight() - QPoint(8, 8);
+    }
+    // Tavlo places its window once more when the window manager has framed it: the frame at the
+    // screen's right edge, 800 twips above its bottom.
+    static bool isAtBottomRight(const QString &window)
+    {
+        const QSize screen = screenSize();
+        const QRect frame = frameRect(window);
+        const double gapPixels = 800.0 * 96 / 1440;
+        return frame.right() + 1 == screen.width() &&
+               qAbs(screen.height() - (frame.bottom() + 1) - gapPixels) < 1.0;
     }
     static bool isAbove(const QString &window)
     {
@@ -134,6 +150,60 @@ void TestMainWindowOnDesktop::alwaysOnTopTogglesWithoutMovingTheWindow()
     QVERIFY(waitFor([&] { return isViewable(tavlo.mainWindow()); }));
     QTest::qWait(200);
     QVERIFY(!isAbove(tavlo.mainWindow()));
+}
+
+void TestMainWindowOnDesktop::hideAndShowKeepTheSameWindowAfterOnTop_data()
+{
+    QTest::addColumn<int>("toggles");
+    QTest::newRow("toggled once") << 1;
+    QTest::newRow("toggled twice") << 2;
+}
+
+void TestMainWindowOnDesktop::hideAndShowKeepTheSameWindowAfterOnTop()
+{
+    QFETCH(int, toggles);
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    const QString window = tavlo.mainWindow();
+    QVERIFY(waitFor([&] { return isAtBottomRight(window); }));
+    bool above = true;
+    for (int i = 0; i < toggles; ++i) {
+        QVERIFY(tavlo.openTrayMenu());
+        QVERIFY(tavlo.pick(QStringLiteral("a")));
+        above = !above;
+        QVERIFY(waitFor([&] { return isAbove(window) == above; }));
+    }
+    const QRect frame = frameRect(window);
+    QVERIFY(tavlo.openFileMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("h")));
+    QVERIFY(waitFor([&] { return !isViewable(window); }));
+
+    click(tavlo.trayWindow(), 1);
+    QString shown;
+    QVERIFY(waitFor([&] { return !(shown = tavlo.visibleWindowTitled(MainTitle)).isEmpty(); }));
+    // The window manager knows it as the window it had: no new task-bar entry, same place.
+    QCOMPARE(shown, window);
+    QVERIFY(waitFor([&] { return activeWindow() == window; }));
+    QVERIFY(waitFor([&] { return frameRect(window) == frame; }));
+    QCOMPARE(isAbove(window), above);
+
+    // Another window that takes the focus lies above it only when it is not on top.
+    QProcess other;
+    other.start(QStringLiteral("xmessage"),
+                {QStringLiteral("-title"), QStringLiteral("Other"), QStringLiteral("in front")});
+    QString otherWindow;
+    QVERIFY(waitFor([&] {
+        otherWindow = desktop::visibleWindowTitled(QStringLiteral("Other"));
+        return !otherWindow.isEmpty() && activeWindow() == otherWindow;
+    }));
+    QCOMPARE(isStackedAbove(window, otherWindow), above);
+    other.kill();
+    other.waitForFinished();
+
+    // The check mark agrees with the state: the next pick flips it.
+    QVERIFY(tavlo.openTrayMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("a")));
+    QVERIFY(waitFor([&] { return isAbove(window) == !above; }));
 }
 
 void TestMainWindowOnDesktop::clearEmptiesTheEditor()

@@ -253,7 +253,8 @@ void TestAboutAndWebOnDesktop::verifyCentred(const QString &about)
         offset = centreOf(frameRect(about)) - centreOf(workArea());
         return qAbs(offset.x()) <= 2 && qAbs(offset.y()) <= 2;
     };
-    const bool isCentred = waitFor(centred, 3000);
+    // A busy window manager may take its time.
+    const bool isCentred = waitFor(centred, 15000);
     const QString where =
         QStringLiteral("frame %1, client %2, work area %3")
             .arg(describe(frameRect(about)), describe(clientRect(about)), describe(workArea()));

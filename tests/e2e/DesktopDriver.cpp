@@ -239,10 +239,12 @@ bool TavloProcess::start()
                          desktop::isViewable(window))
                     m_trayWindow = window;
             }
+            // Typing goes elsewhere until the window has the keyboard focus.
             return !m_mainWindow.isEmpty() && !m_trayWindow.isEmpty() &&
                    desktop::isViewable(m_mainWindow) &&
                    desktop::property(m_mainWindow, QStringLiteral("_NET_FRAME_EXTENTS"))
-                       .contains(u'=');
+                       .contains(u'=') &&
+                   desktop::activeWindow() == m_mainWindow;
         },
         30000);
     if (!started)
@@ -306,11 +308,42 @@ bool TavloProcess::pick(const QString &accessKey)
     return closed;
 }
 
+namespace {
+
+QString clipboardText()
+{
+    return desktop::run(
+        QStringLiteral("xclip"),
+        {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+}
+
+// Puts a mark of the test's own into the clipboard: xclip keeps it there in the background
+// until another program takes the clipboard over.
+bool markClipboard(const QString &mark)
+{
+    QProcess xclip;
+    xclip.setStandardOutputFile(QProcess::nullDevice());
+    xclip.setStandardErrorFile(QProcess::nullDevice());
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-i"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    xclip.write(mark.toUtf8());
+    xclip.closeWriteChannel();
+    xclip.waitForFinished();
+    return desktop::waitFor([&] { return clipboardText() == mark; });
+}
+
+} // namespace
+
 QString desktop::copyFocusedText()
 {
+    // Read once Tavlo has taken the clipboard over, so that an earlier copy is never taken for
+    // this one.
+    const QString mark = QStringLiteral("(nothing copied)");
+    if (!markClipboard(mark))
+        qWarning() << "the clipboard did not take the mark";
     key(QStringLiteral("ctrl+a"));
     key(QStringLiteral("ctrl+c"));
-    QTest::qWait(200);
-    return run(QStringLiteral("xclip"),
-               {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    QString text;
+    waitFor([&] { return (text = clipboardText()) != mark; });
+    return text;
 }

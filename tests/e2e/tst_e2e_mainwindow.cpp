@@ -52,8 +52,8 @@ void TestMainWindowOnDesktop::startsAtBottomRightOnTopWithFocus()
 {
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
-    // Placement is finished once the window manager has framed the window.
-    QTest::qWait(500);
+    // Tavlo places the window anew once it is framed; where it ends up is checked below.
+    waitFor([&] { return isAtBottomRight(tavlo.mainWindow()); });
     const QSize screen = screenSize();
     const QRect frame = frameRect(tavlo.mainWindow());
     const QRect client = clientRect(tavlo.mainWindow());
@@ -68,7 +68,7 @@ void TestMainWindowOnDesktop::startsAtBottomRightOnTopWithFocus()
     QVERIFY(desktop::property(tavlo.mainWindow(), QStringLiteral("_NET_WM_NAME"))
                 .contains(QLatin1String("\"Tavlo 1.0.8\"")));
     QVERIFY(isAbove(tavlo.mainWindow()));
-    QCOMPARE(activeWindow().toULongLong(), tavlo.mainWindow().toULongLong());
+    QVERIFY(waitFor([&] { return activeWindow() == tavlo.mainWindow(); }));
 
     // The caret is in the empty editor: typing lands there.
     type(QStringLiteral("hello"));
@@ -122,7 +122,7 @@ void TestMainWindowOnDesktop::alwaysOnTopTogglesWithoutMovingTheWindow()
 {
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
-    QTest::qWait(300);
+    QVERIFY(waitFor([&] { return isAtBottomRight(tavlo.mainWindow()); }));
     const QRect before = frameRect(tavlo.mainWindow());
     QVERIFY(isAbove(tavlo.mainWindow()));
 
@@ -144,11 +144,14 @@ void TestMainWindowOnDesktop::alwaysOnTopTogglesWithoutMovingTheWindow()
     QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
     QVERIFY(tavlo.openTrayMenu());
     QVERIFY(tavlo.pick(QStringLiteral("a")));
-    QTest::qWait(300);
+    // Tavlo handles one thing after another: once it has opened the menu again, it has handled
+    // the pick, and would have shown the window then.
+    QVERIFY(tavlo.openTrayMenu());
+    key(QStringLiteral("Escape"));
+    QVERIFY(waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); }));
     QVERIFY(!isViewable(tavlo.mainWindow()));
     click(tavlo.trayWindow(), 1);
-    QVERIFY(waitFor([&] { return isViewable(tavlo.mainWindow()); }));
-    QTest::qWait(200);
+    QVERIFY(waitFor([&] { return activeWindow() == tavlo.mainWindow(); }));
     QVERIFY(!isAbove(tavlo.mainWindow()));
 }
 

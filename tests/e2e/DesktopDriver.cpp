@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "DesktopDriver.h"
 
 #include <QDir>
@@ -27,6 +28,22 @@ int xwininfoValue(const QString &info, const QString &label)
     const QRegularExpression pattern(QRegularExpression::escape(label) +
                                      QStringLiteral(":\\s+(-?\\d+)"));
     return pattern.match(info).captured(1).toInt();
+}
+
+// The child of the root window that holds the window: its frame, or the window itself.
+QString topLevelOf(const QString &window)
+{
+    const QRegularExpression root(QStringLiteral("Root window id: (0x[0-9a-f]+)"));
+    const QRegularExpression parent(QStringLiteral("Parent window id: (0x[0-9a-f]+)"));
+    QString current = QStringLiteral("0x%1").arg(window.toULongLong(nullptr, 0), 0, 16);
+    for (;;) {
+        const QString tree = run(QStringLiteral("xwininfo"),
+                                 {QStringLiteral("-id"), current, QStringLiteral("-tree")});
+        const QString up = parent.match(tree).captured(1);
+        if (up.isEmpty() || up == root.match(tree).captured(1))
+            return current;
+        current = up;
+    }
 }
 
 } // namespace
@@ -73,6 +90,30 @@ bool isViewable(const QString &window)
 {
     return run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
         .contains(QLatin1String("IsViewable"));
+}
+
+bool isStackedAbove(const QString &window, const QString &other)
+{
+    // xwininfo lists the root's children from the top of the stack down.
+    const QString children =
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+    const auto place = [&children](const QString &id) {
+        return children.indexOf(QRegularExpression(QStringLiteral("^\\s+%1\\s").arg(topLevelOf(id)),
+                                                   QRegularExpression::MultilineOption));
+    };
+    const qsizetype windowPlace = place(window);
+    const qsizetype otherPlace = place(other);
+    return windowPlace >= 0 && otherPlace >= 0 && windowPlace < otherPlace;
+}
+
+QString visibleWindowTitled(const QString &title)
+{
+    const QString pattern = u'^' + QRegularExpression::escape(title) + u'$';
+    return run(QStringLiteral("xdotool"),
+               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                pattern})
+        .section(u'\n', 0, 0)
+        .trimmed();
 }
 
 void clickAt(QPoint point, int button)
@@ -199,10 +240,12 @@ bool TavloProcess::start()
                          desktop::isViewable(window))
                     m_trayWindow = window;
             }
+            // Typing goes elsewhere until the window has the keyboard focus.
             return !m_mainWindow.isEmpty() && !m_trayWindow.isEmpty() &&
                    desktop::isViewable(m_mainWindow) &&
                    desktop::property(m_mainWindow, QStringLiteral("_NET_FRAME_EXTENTS"))
-                       .contains(u'=');
+                       .contains(u'=') &&
+                   desktop::activeWindow() == m_mainWindow;
         },
         30000);
     if (!started)
@@ -266,11 +309,42 @@ bool TavloProcess::pick(const QString &accessKey)
     return closed;
 }
 
+namespace {
+
+QString clipboardText()
+{
+    return desktop::run(
+        QStringLiteral("xclip"),
+        {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+}
+
+// Puts a mark of the test's own into the clipboard: xclip keeps it there in the background
+// until another program takes the clipboard over.
+bool markClipboard(const QString &mark)
+{
+    QProcess xclip;
+    xclip.setStandardOutputFile(QProcess::nullDevice());
+    xclip.setStandardErrorFile(QProcess::nullDevice());
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-i"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    xclip.write(mark.toUtf8());
+    xclip.closeWriteChannel();
+    xclip.waitForFinished();
+    return desktop::waitFor([&] { return clipboardText() == mark; });
+}
+
+} // namespace
+
 QString desktop::copyFocusedText()
 {
+    // Read once Tavlo has taken the clipboard over, so that an earlier copy is never taken for
+    // this one.
+    const QString mark = QStringLiteral("(nothing copied)");
+    if (!markClipboard(mark))
+        qWarning() << "the clipboard did not take the mark";
     key(QStringLiteral("ctrl+a"));
     key(QStringLiteral("ctrl+c"));
-    QTest::qWait(200);
-    return run(QStringLiteral("xclip"),
-               {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    QString text;
+    waitFor([&] { return (text = clipboardText()) != mark; });
+    return text;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QProcess>
@@ -25,6 +26,10 @@ QList<int> frameExtents(const QString &window);
 QRect frameRect(const QString &window);
 QString property(const QString &window, const QString &name);
 bool isViewable(const QString &window);
+// Whether the window, with the frame the window manager put it in, lies above the other one.
+bool isStackedAbove(const QString &window, const QString &other);
+// The first mapped window of any program whose title is exactly `title`.
+QString visibleWindowTitled(const QString &title);
 
 void clickAt(QPoint point, int button = 1);
 void click(const QString &window, int button = 1);
@@ -68,7 +73,7 @@ protected:
 class TavloProcess : public TavloProgram {
 public:
     bool start();
-    // Qt may give the main window a new native window while it is hidden, so it is looked up anew.
+    // The mapped main window, looked up anew each time.
     QString mainWindow();
     QString trayWindow() const { return m_trayWindow; }
     // Top-level windows of the program that are mapped and are popup menus.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on the desktop with Qt scaling everything by two, compared with the same
 // program unscaled: the window keeps its size in twips and its place, and its pictures are drawn
 // from the double-size art instead of being blurred or pixel-doubled.
@@ -167,6 +168,18 @@ QString sizes(const QList<QImage> &icons)
     return list.join(u' ');
 }
 
+// A picture not drawn yet is all one colour.
+bool isOneColour(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != image.pixel(0, 0))
+                return false;
+        }
+    }
+    return true;
+}
+
 // What the desktop shows of one run of the program.
 struct Observed {
     int scale = 1;
@@ -228,21 +241,27 @@ bool TestHighDpiOnDesktop::observe(int scale, Observed &observed, bool pictures)
     qunsetenv("QT_SCALE_FACTOR");
     if (!started)
         return false;
-    // Placement is redone once the frame is known, and then the window is painted.
-    QTest::qWait(800);
-
     const QString window = tavlo.mainWindow();
     observed.scale = scale;
     observed.screen = screenSize();
+    // Placement is redone once the frame is known; the tests check where the window ends up.
+    const double gap = BottomGap * Dpi / TwipsPerInch * scale;
+    waitFor([&] {
+        observed.frame = frameRect(window);
+        return qAbs(observed.screen.height() - (observed.frame.bottom() + 1) - gap) < scale;
+    });
     observed.client = clientRect(window);
-    observed.frame = frameRect(window);
     observed.tray = clientRect(tavlo.trayWindow());
     if (!pictures)
         return true;
     observed.icons = windowIcons(window);
     const QString name = QStringLiteral("highdpi-scale%1").arg(scale);
-    screenshot(name);
-    observed.shot = QImage(artifactPath(name)).convertToFormat(QImage::Format_RGB32);
+    // The window is painted some time after it is shown.
+    waitFor([&] {
+        screenshot(name);
+        observed.shot = QImage(artifactPath(name)).convertToFormat(QImage::Format_RGB32);
+        return !observed.shot.isNull() && !isOneColour(observed.shot.copy(observed.picture()));
+    });
     return !observed.shot.isNull();
 }
 

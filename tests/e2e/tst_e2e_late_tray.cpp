@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program started on a desktop whose system tray comes only later, as when a panel
 // starts after the programs of a session. with-desktop.sh, told by TAVLO_TEST_TRAY_LATER=1, leaves
 // the window manager with its tray to the test.

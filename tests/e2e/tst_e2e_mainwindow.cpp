@@ -1,9 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a real desktop with a window manager and a system tray.
 #include "DesktopDriver.h"
 
 #include <QTest>
 
 using namespace desktop;
+
+namespace {
+const QString MainTitle = QStringLiteral("Tavlo 1.0.8");
+} // namespace
 
 class TestMainWindowOnDesktop : public QObject {
     Q_OBJECT
@@ -13,6 +18,8 @@ private slots:
     void cornerPictureOpensFileMenuAndHideShowKeepsText();
     void trayMenuOpensAlsoWhileHidden();
     void alwaysOnTopTogglesWithoutMovingTheWindow();
+    void hideAndShowKeepTheSameWindowAfterOnTop_data();
+    void hideAndShowKeepTheSameWindowAfterOnTop();
     void clearEmptiesTheEditor();
     void exitFromFileMenuEndsTheProgram();
     void exitFromTrayMenuWhileHiddenEndsTheProgram();
@@ -25,6 +32,16 @@ private:
         const QRect client = clientRect(window);
         return client.bottomRight() - QPoint(8, 8);
     }
+    // Tavlo places its window once more when the window manager has framed it: the frame at the
+    // screen's right edge, 800 twips above its bottom.
+    static bool isAtBottomRight(const QString &window)
+    {
+        const QSize screen = screenSize();
+        const QRect frame = frameRect(window);
+        const double gapPixels = 800.0 * 96 / 1440;
+        return frame.right() + 1 == screen.width() &&
+               qAbs(screen.height() - (frame.bottom() + 1) - gapPixels) < 1.0;
+    }
     static bool isAbove(const QString &window)
     {
         return desktop::property(window, QStringLiteral("_NET_WM_STATE"))
@@ -36,8 +53,8 @@ void TestMainWindowOnDesktop::startsAtBottomRightOnTopWithFocus()
 {
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
-    // Placement is finished once the window manager has framed the window.
-    QTest::qWait(500);
+    // Tavlo places the window anew once it is framed; where it ends up is checked below.
+    waitFor([&] { return isAtBottomRight(tavlo.mainWindow()); });
     const QSize screen = screenSize();
     const QRect frame = frameRect(tavlo.mainWindow());
     const QRect client = clientRect(tavlo.mainWindow());
@@ -52,7 +69,7 @@ void TestMainWindowOnDesktop::startsAtBottomRightOnTopWithFocus()
     QVERIFY(desktop::property(tavlo.mainWindow(), QStringLiteral("_NET_WM_NAME"))
                 .contains(QLatin1String("\"Tavlo 1.0.8\"")));
     QVERIFY(isAbove(tavlo.mainWindow()));
-    QCOMPARE(activeWindow().toULongLong(), tavlo.mainWindow().toULongLong());
+    QVERIFY(waitFor([&] { return activeWindow() == tavlo.mainWindow(); }));
 
     // The caret is in the empty editor: typing lands there.
     type(QStringLiteral("hello"));
@@ -106,7 +123,7 @@ void TestMainWindowOnDesktop::alwaysOnTopTogglesWithoutMovingTheWindow()
 {
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
-    QTest::qWait(300);
+    QVERIFY(waitFor([&] { return isAtBottomRight(tavlo.mainWindow()); }));
     const QRect before = frameRect(tavlo.mainWindow());
     QVERIFY(isAbove(tavlo.mainWindow()));
 
@@ -128,12 +145,69 @@ void TestMainWindowOnDesktop::alwaysOnTopTogglesWithoutMovingTheWindow()
     QVERIFY(waitFor([&] { return !isViewable(tavlo.mainWindow()); }));
     QVERIFY(tavlo.openTrayMenu());
     QVERIFY(tavlo.pick(QStringLiteral("a")));
-    QTest::qWait(300);
+    // Tavlo handles one thing after another: once it has opened the menu again, it has handled
+    // the pick, and would have shown the window then.
+    QVERIFY(tavlo.openTrayMenu());
+    key(QStringLiteral("Escape"));
+    QVERIFY(waitFor([&] { return tavlo.visiblePopupMenus().isEmpty(); }));
     QVERIFY(!isViewable(tavlo.mainWindow()));
     click(tavlo.trayWindow(), 1);
-    QVERIFY(waitFor([&] { return isViewable(tavlo.mainWindow()); }));
-    QTest::qWait(200);
+    QVERIFY(waitFor([&] { return activeWindow() == tavlo.mainWindow(); }));
     QVERIFY(!isAbove(tavlo.mainWindow()));
+}
+
+void TestMainWindowOnDesktop::hideAndShowKeepTheSameWindowAfterOnTop_data()
+{
+    QTest::addColumn<int>("toggles");
+    QTest::newRow("toggled once") << 1;
+    QTest::newRow("toggled twice") << 2;
+}
+
+void TestMainWindowOnDesktop::hideAndShowKeepTheSameWindowAfterOnTop()
+{
+    QFETCH(int, toggles);
+    TavloProcess tavlo;
+    QVERIFY(tavlo.start());
+    const QString window = tavlo.mainWindow();
+    QVERIFY(waitFor([&] { return isAtBottomRight(window); }));
+    bool above = true;
+    for (int i = 0; i < toggles; ++i) {
+        QVERIFY(tavlo.openTrayMenu());
+        QVERIFY(tavlo.pick(QStringLiteral("a")));
+        above = !above;
+        QVERIFY(waitFor([&] { return isAbove(window) == above; }));
+    }
+    const QRect frame = frameRect(window);
+    QVERIFY(tavlo.openFileMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("h")));
+    QVERIFY(waitFor([&] { return !isViewable(window); }));
+
+    click(tavlo.trayWindow(), 1);
+    QString shown;
+    QVERIFY(waitFor([&] { return !(shown = tavlo.visibleWindowTitled(MainTitle)).isEmpty(); }));
+    // The window manager knows it as the window it had: no new task-bar entry, same place.
+    QCOMPARE(shown, window);
+    QVERIFY(waitFor([&] { return activeWindow() == window; }));
+    QVERIFY(waitFor([&] { return frameRect(window) == frame; }));
+    QCOMPARE(isAbove(window), above);
+
+    // Another window that takes the focus lies above it only when it is not on top.
+    QProcess other;
+    other.start(QStringLiteral("xmessage"),
+                {QStringLiteral("-title"), QStringLiteral("Other"), QStringLiteral("in front")});
+    QString otherWindow;
+    QVERIFY(waitFor([&] {
+        otherWindow = desktop::visibleWindowTitled(QStringLiteral("Other"));
+        return !otherWindow.isEmpty() && activeWindow() == otherWindow;
+    }));
+    QCOMPARE(isStackedAbove(window, otherWindow), above);
+    other.kill();
+    other.waitForFinished();
+
+    // The check mark agrees with the state: the next pick flips it.
+    QVERIFY(tavlo.openTrayMenu());
+    QVERIFY(tavlo.pick(QStringLiteral("a")));
+    QVERIFY(waitFor([&] { return isAbove(window) == !above; }));
 }
 
 void TestMainWindowOnDesktop::clearEmptiesTheEditor()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program started as from a Wayland session that also offers X11 (DISPLAY set): it runs
 // on X11, where it can place its window and keep it on top, unless the user chose a Qt platform.
 // The Wayland socket named here does not exist, so nothing but the program's own choice keeps

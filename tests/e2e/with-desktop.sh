@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a private X desktop: Xvfb with the fluxbox window manager, whose toolbar holds
 # a system tray. Everything started here is stopped when the command ends.
 set -euo pipefail
@@ -56,11 +57,17 @@ START
     chmod +x "$work/start-wm"
     export TAVLO_TEST_START_WM="$work/start-wm"
 else
-    HOME="$work" PATH="$work/bin:$PATH" fluxbox -rc "$work/fluxbox-init" >"$work/fluxbox.log" 2>&1 &
-    wm_pid=$!
-    # On a loaded machine the window manager can take a while; without it nothing can pass.
+    start_wm() {
+        HOME="$work" PATH="$work/bin:$PATH" fluxbox -rc "$work/fluxbox-init" >>"$work/fluxbox.log" 2>&1 &
+        wm_pid=$!
+    }
+    start_wm
+    # On a loaded machine the window manager can take a while; without it nothing can pass. Now
+    # and then, on a busy machine, it cannot connect to the X server just started and gives up
+    # at once; it is started again then.
     for _ in $(seq 600); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        kill -0 "$wm_pid" 2>/dev/null || start_wm
         sleep 0.05
     done
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' \

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command with a private D-Bus session bus of its own, which ends with the command. The bus
 # has no service files, so nothing of the machine is started on it by activation.
 set -euo pipefail

@@ -1,58 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/x11/DesktopWindowHints.h"
 
+#include "platform/x11/NetWmState.h"
 #include "platform/x11/X11Connection.h"
 
-#include <QGuiApplication>
+#include <QEvent>
 #include <QWidget>
 #include <QWindow>
 
-#include <xcb/xcb.h>
-
 namespace {
 
-xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
-{
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return atom;
-}
+// A window's on-top state on X11, kept beside the window. The window manager drops
+// _NET_WM_STATE when the window is withdrawn, so each time the window is about to be mapped the
+// state is written into it again: Qt sends the show event just before it maps the window. A
+// window manager still busy withdrawing the window could drop that too, so once the window is
+// mapped the state is also asked for.
+class TopmostState : public QObject {
+    Q_OBJECT
+public:
+    static TopmostState &of(QWidget &window)
+    {
+        auto *const state = window.findChild<TopmostState *>(QString(), Qt::FindDirectChildrenOnly);
+        return state ? *state : *new TopmostState(window);
+    }
 
-// Asks the window manager to add or remove _NET_WM_STATE_ABOVE on a mapped window, as EWMH
-// wants it: a client message to the root window. The window is not unmapped, moved or resized.
-void sendNetWmStateAbove(xcb_connection_t *connection, xcb_window_t window, bool above)
-{
-    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = internAtom(connection, "_NET_WM_STATE");
-    event.data.data32[0] = above ? 1 : 0; // _NET_WM_STATE_ADD or _NET_WM_STATE_REMOVE
-    event.data.data32[1] = internAtom(connection, "_NET_WM_STATE_ABOVE");
-    event.data.data32[2] = 0;
-    event.data.data32[3] = 1; // the request comes from a normal application
-    xcb_send_event(connection, 0, screen->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char *>(&event));
-    xcb_flush(connection);
-}
+    void set(xcb_connection_t *connection, bool topmost)
+    {
+        m_topmost = topmost;
+        // A window that Qt counts as visible, minimized ones too, is the window manager's to
+        // change; a hidden one is withdrawn and carries the state in its own property.
+        if (m_window.isVisible())
+            netwm::requestAbove(connection, windowId(), topmost);
+        else
+            netwm::writeAbove(connection, windowId(), topmost);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // A spontaneous show event comes from the window system for a window mapped already.
+        if (watched == &m_window && event->type() == QEvent::Show && !event->spontaneous()) {
+            if (xcb_connection_t *const connection = x11Connection()) {
+                netwm::writeAbove(connection, windowId(), m_topmost);
+                QMetaObject::invokeMethod(this, &TopmostState::requestOnceMapped,
+                                          Qt::QueuedConnection);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    explicit TopmostState(QWidget &window)
+        : QObject(&window)
+        , m_window(window)
+    {
+        window.installEventFilter(this);
+    }
+    void requestOnceMapped()
+    {
+        xcb_connection_t *const connection = x11Connection();
+        if (connection && m_window.isVisible())
+            netwm::requestAbove(connection, windowId(), m_topmost);
+    }
+    xcb_window_t windowId() const { return static_cast<xcb_window_t>(m_window.winId()); }
+
+    QWidget &m_window;
+    bool m_topmost = false;
+};
 
 } // namespace
 
 void DesktopWindowHints::setTopmost(QWidget &window, bool topmost)
 {
-    // Qt writes the state from the window flag whenever it maps the window, so a hidden window
-    // takes it along. QWidget::setWindowFlag() would recreate the native window, which hides it
-    // and makes it flash, so the flag is set on the existing QWindow instead.
-    window.winId();
-    QWindow *const handle = window.windowHandle();
-    handle->setFlag(Qt::WindowStaysOnTopHint, topmost);
-
-    // Qt does not pass a changed flag on to a window that is already mapped.
     xcb_connection_t *const connection = x11Connection();
-    if (connection && window.isVisible())
-        sendNetWmStateAbove(connection, static_cast<xcb_window_t>(window.winId()), topmost);
+    if (!connection) {
+        // Other platforms pass the flag on to the window system themselves.
+        window.winId();
+        window.windowHandle()->setFlag(Qt::WindowStaysOnTopHint, topmost);
+        return;
+    }
+    // Not through Qt's stay-on-top flag: once that flag has changed, Qt's xcb plugin destroys the
+    // X window and creates a new one the next time the window is shown, and the window manager
+    // takes that for a new window, with a task-bar entry and a place of its own.
+    TopmostState::of(window).set(connection, topmost);
 }
+
+#include "DesktopWindowHints.moc"

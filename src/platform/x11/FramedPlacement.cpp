@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/x11/FramedPlacement.h"
 
 #include "platform/x11/WindowFrame.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
 
@@ -11,6 +13,8 @@ FramedPlacement::FramedPlacement(QWidget &window, std::function<void()> place)
     , m_place(std::move(place))
 {
     window.installEventFilter(this);
+    // Removed again by the base class's destructor.
+    QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 bool FramedPlacement::eventFilter(QObject *watched, QEvent *event)
@@ -20,9 +24,25 @@ bool FramedPlacement::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     const bool seen =
         type == QEvent::Move || type == QEvent::Paint || type == QEvent::WindowActivate;
-    if (m_pending && watched == &m_window && seen && !windowFrameMargins(m_window).isNull()) {
+    if (watched == &m_window && seen)
+        placeIfFramed();
+    return QObject::eventFilter(watched, event);
+}
+
+bool FramedPlacement::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    // A busy window manager may publish the frame only after the window has been mapped, painted
+    // and activated, when none of the events above comes any more. Placed outside the native
+    // event's handling, where Qt's window state is whole.
+    if (m_pending && isFrameExtentsChange(m_window, eventType, message))
+        QMetaObject::invokeMethod(this, &FramedPlacement::placeIfFramed, Qt::QueuedConnection);
+    return false;
+}
+
+void FramedPlacement::placeIfFramed()
+{
+    if (m_pending && !windowFrameMargins(m_window).isNull()) {
         m_pending = false;
         m_place();
     }
-    return QObject::eventFilter(watched, event);
 }

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QObject>
 
 #include <functional>
@@ -9,7 +11,7 @@ class QWidget;
 // Places a top-level window once more when the window manager has framed it. Before the window
 // is mapped its frame is unknown, so a placement that depends on the outer size is only right
 // after this second pass.
-class FramedPlacement : public QObject {
+class FramedPlacement : public QObject, public QAbstractNativeEventFilter {
 public:
     FramedPlacement(QWidget &window, std::function<void()> place);
 
@@ -18,8 +20,11 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
+    void placeIfFramed();
+
     QWidget &m_window;
     std::function<void()> m_place;
     bool m_pending = false;

@@ -3,33 +3,20 @@
 
 #include "platform/posix/PosixFile.h"
 
-#include <sys/stat.h>
-
 namespace platform {
-namespace {
 
-FileStamp stampOf(const struct stat &status)
+FileStamp fileStampOf(const struct stat &status)
 {
     return {status.st_dev, status.st_ino, status.st_size, qint64(status.st_mtim.tv_sec),
             qint64(status.st_mtim.tv_nsec)};
 }
-
-} // namespace
 
 std::optional<FileStamp> fileStamp(const QString &path)
 {
     struct stat status = {};
     if (::stat(nativePath(path).constData(), &status) != 0)
         return std::nullopt;
-    return stampOf(status);
-}
-
-std::optional<FileStamp> fileStamp(int fd)
-{
-    struct stat status = {};
-    if (::fstat(fd, &status) != 0)
-        return std::nullopt;
-    return stampOf(status);
+    return fileStampOf(status);
 }
 
 } // namespace platform

@@ -4,7 +4,7 @@
 #include <QString>
 
 #include <optional>
-#include <sys/types.h>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -29,7 +29,7 @@ struct FileStamp {
 // The stamp of the file that path leads to, following symbolic links; nothing when there is no
 // such file or it cannot be looked at.
 std::optional<FileStamp> fileStamp(const QString &path);
-// The stamp of an open file.
-std::optional<FileStamp> fileStamp(int fd);
+// The stamp of what stat() or fstat() told.
+FileStamp fileStampOf(const struct stat &status);
 
 } // namespace platform

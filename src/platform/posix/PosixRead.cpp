@@ -69,7 +69,7 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
 
     // Files such as those in /proc say they are empty and still have content: read to the end.
     FileContents contents;
-    contents.stamp = fileStamp(fd.get()).value_or(FileStamp());
+    contents.stamp = fileStampOf(status);
     if (const int error = readToEnd(fd.get(), status.st_size, maxBytes, contents.bytes))
         return failure(errnoText(error));
     if (contents.bytes.size() > maxBytes)

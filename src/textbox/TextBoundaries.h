@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "textbox/PieceTree.h"
+
+#include <utility>
+
+// Where the caret may stop and what a word is, found in a window of text around an offset so that
+// the cost does not grow with the line or the text. A line break (CR LF counting as one) is a
+// boundary of its own everywhere.
+namespace textboundaries {
+
+// The next and previous grapheme cluster boundaries: Left, Right, Delete and Backspace step over
+// whole clusters (a letter and its accents, an emoji sequence, CR LF).
+qsizetype nextCharacter(const PieceTree &text, qsizetype offset);
+qsizetype previousCharacter(const PieceTree &text, qsizetype offset);
+
+// Ctrl+Right and Ctrl+Left, as a plain text box moves them.
+qsizetype nextWord(const PieceTree &text, qsizetype offset);
+qsizetype previousWord(const PieceTree &text, qsizetype offset);
+
+// The word a double-click at offset selects, as [start, end).
+std::pair<qsizetype, qsizetype> wordAt(const PieceTree &text, qsizetype offset);
+
+} // namespace textboundaries

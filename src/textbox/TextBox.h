@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "textbox/PieceTree.h"
+#include "textbox/UndoHistory.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QPoint>
+#include <memory>
+
+class QMenu;
+class TextView;
+
+// A plain-text box for texts of any size: the text lives in a piece tree, and only the rows on
+// screen are ever laid out. Lines wrap at the widget's width, at word boundaries where a word
+// fits; there are no scroll bars and the view follows the caret. The text is kept exactly as
+// given, line ends included: Enter inserts lineEnd(), and pasted or dropped line ends become it.
+//
+// Offsets are in UTF-16 units from the start of the text.
+class TextBox : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget *parent = nullptr);
+    ~TextBox() override;
+
+    // The whole text; a copy, for small texts and tests.
+    QString toPlainText() const;
+    // Replaces the text; the caret goes to the start and the undo history is forgotten.
+    void setPlainText(const QString &text);
+    void setText(PieceTree text);
+    // The text as it is now, for reading on another thread while editing goes on.
+    const PieceTree &text() const { return m_text; }
+
+    // What Enter inserts, and what line ends of pasted text become: "\n", "\r\n" or "\r".
+    QString lineEnd() const { return m_lineEnd; }
+    void setLineEnd(const QString &lineEnd) { m_lineEnd = lineEnd; }
+
+    bool isReadOnly() const { return m_readOnly; }
+    void setReadOnly(bool readOnly);
+
+    qsizetype cursorPosition() const { return m_cursor; }
+    qsizetype anchorPosition() const { return m_anchor; }
+    bool hasSelection() const { return m_cursor != m_anchor; }
+    qsizetype selectionStart() const { return std::min(m_cursor, m_anchor); }
+    qsizetype selectionEnd() const { return std::max(m_cursor, m_anchor); }
+    QString selectedText() const;
+    // Moves the caret; keepAnchor extends the selection from where it was.
+    void setCursorPosition(qsizetype position, bool keepAnchor = false);
+    void setSelection(qsizetype anchor, qsizetype cursor);
+
+    // Replaces the selection by text as typed or pasted, as one undo step.
+    void insertText(const QString &text);
+
+    bool isUndoAvailable() const { return m_history.canUndo(); }
+    bool isRedoAvailable() const { return m_history.canRedo(); }
+
+    // The caret's rectangle at an offset, in viewport coordinates; empty when not on screen.
+    QRect cursorRect(qsizetype position) const;
+    QRect cursorRect() const { return cursorRect(m_cursor); }
+    // The offset nearest to a point of the viewport.
+    qsizetype positionAt(const QPoint &point) const;
+    // The visual row around an offset, as [start, end) offsets; the end excludes a line break.
+    std::pair<qsizetype, qsizetype> rowAt(qsizetype position) const;
+
+    // Undo, Redo, Cut, Copy, Paste, Delete and Select All, as every text box offers them.
+    QMenu *createStandardContextMenu(QWidget *parent = nullptr);
+
+public slots:
+    void undo();
+    void redo();
+    void cut();
+    void copy();
+    void paste();
+    void selectAll();
+    void clear();
+
+signals:
+    void textChanged();
+    void cursorPositionChanged();
+    void selectionChanged();
+    void undoAvailable(bool available);
+    void redoAvailable(bool available);
+    void copyAvailable(bool available);
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    friend class TextBoxAccessible;
+
+    PieceTree m_text;
+    UndoHistory m_history;
+    QString m_lineEnd = QStringLiteral("\n");
+    qsizetype m_cursor = 0;
+    qsizetype m_anchor = 0;
+    bool m_readOnly = false;
+    std::unique_ptr<TextView> m_view;
+};

@@ -54,12 +54,6 @@ Span foundItemAt(const PieceTree &text, qsizetype offset, QTextBoundaryFinder::B
     return {from + std::max<qsizetype>(start, 0), from + (end < 0 ? window.size() : end)};
 }
 
-// An offset between the CR and the LF of a line break stands for the line break.
-qsizetype outsideLineBreak(const PieceTree &text, qsizetype offset)
-{
-    return std::min(offset, text.lineEnd(text.lineAt(offset)));
-}
-
 // The end of a line's last row moves past the line break, which belongs to that row.
 qsizetype withLineBreak(const PieceTree &text, qsizetype end)
 {
@@ -69,7 +63,7 @@ qsizetype withLineBreak(const PieceTree &text, qsizetype end)
 
 Span rowAt(const TextBox &box, qsizetype offset)
 {
-    const auto [start, end] = box.rowAt(outsideLineBreak(box.text(), offset));
+    const auto [start, end] = box.rowAt(offset);
     return {start, withLineBreak(box.text(), end)};
 }
 

@@ -6,11 +6,43 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QImage>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 namespace {
+
+// Says which context a text was looked up in, to show that the box's menu is translated as
+// Qt's own.
+class ContextTranslator : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *text, const char *, int) const override
+    {
+        return QStringLiteral("%1/%2").arg(QLatin1String(context), QLatin1String(text));
+    }
+};
+
+// An icon theme with an icon for each of the names in Qt's text box menus.
+void installIconTheme(const QString &folder)
+{
+    QDir(folder).mkpath(QStringLiteral("test/16x16"));
+    QFile index(folder + QStringLiteral("/test/index.theme"));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=test\nDirectories=16x16\n[16x16]\nSize=16\n");
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    for (const char *name : {"edit-undo", "edit-redo", "edit-cut", "edit-copy", "edit-paste",
+                             "edit-delete", "edit-select-all"})
+        QVERIFY(image.save(QStringLiteral("%1/test/16x16/%2.png").arg(folder, name)));
+    QIcon::setThemeSearchPaths({folder});
+    QIcon::setThemeName(QStringLiteral("test"));
+}
 
 QStringList entries(QMenu *menu)
 {
@@ -30,11 +62,23 @@ QStringList entries(QMenu *menu)
 class tst_TextBoxContextMenu : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void matchesPlainTextEdit_data();
     void matchesPlainTextEdit();
     void entriesAct_data();
     void entriesAct();
+
+private:
+    QTemporaryDir m_themeFolder;
+    ContextTranslator m_translator;
 };
+
+void tst_TextBoxContextMenu::initTestCase()
+{
+    QVERIFY(m_themeFolder.isValid());
+    installIconTheme(m_themeFolder.path());
+    QCoreApplication::installTranslator(&m_translator);
+}
 
 void tst_TextBoxContextMenu::matchesPlainTextEdit_data()
 {

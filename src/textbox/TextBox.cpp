@@ -121,7 +121,7 @@ void TextBox::replace(qsizetype from, qsizetype to, const QString &text, EditKin
     const TextState before{m_text, m_cursor, m_anchor};
     const bool hadSelection = hasSelection();
     m_text = m_text.removed(from, to - from).inserted(from, text);
-    m_view->rows().edited(from, to - from, text.size());
+    m_view->edited(from, to - from, text.size());
     m_cursor = m_anchor = from + text.size();
     const bool couldUndo = m_history.canUndo();
     m_history.record(before, TextState{m_text, m_cursor, m_anchor}, kind, from, to - from,
@@ -171,7 +171,7 @@ void TextBox::showState(const TextState &state)
     m_text = state.text;
     m_cursor = state.cursor;
     m_anchor = state.anchor;
-    m_view->rows().reset();
+    m_view->replaced();
     m_goalX = -1;
     emit textChanged();
     if (m_cursor != oldCursor)

@@ -49,9 +49,7 @@ void UndoHistory::record(const TextState &before, const TextState &after, EditKi
     const qsizetype insertedBefore = m_insertedTotal;
     m_insertedTotal += inserted;
     const qsizetype end = position + inserted;
-    const bool typed =
-        kind == EditKind::Typing && removed == 0 && !hasLineBreak(after.text, position, inserted);
-    if (typed && joinsTyping(before, position, insertedBefore)) {
+    if (kind == EditKind::Typing && removed == 0 && joinsTyping(position, insertedBefore)) {
         Step &step = m_undo.last();
         step.after = withCaret(after, end);
         step.typingEnd = end;
@@ -61,7 +59,7 @@ void UndoHistory::record(const TextState &before, const TextState &after, EditKi
     const bool singleRemoval = (kind == EditKind::Backspace || kind == EditKind::Delete) &&
                                inserted == 0 && before.cursor == before.anchor &&
                                !hasLineBreak(before.text, position, removed);
-    if (singleRemoval && joinsRemoval(before, position, removed)) {
+    if (singleRemoval && joinsRemoval(position, removed)) {
         extendRemoval(after, position, removed);
         return;
     }
@@ -81,24 +79,18 @@ void UndoHistory::recordMove(const TextState &before, const TextState &after, qs
     startStep(before, after, to, landing + count, true);
 }
 
-bool UndoHistory::joinsTyping(const TextState &before, qsizetype position,
-                              qsizetype insertedBefore) const
+bool UndoHistory::joinsTyping(qsizetype position, qsizetype insertedBefore) const
 {
-    if (m_undo.isEmpty())
-        return false;
-    const Step &step = m_undo.last();
-    return step.typingEnd == position && step.insertedTotal == insertedBefore &&
-           step.after.text.isSameVersion(before.text);
+    return !m_undo.isEmpty() && m_undo.last().typingEnd == position &&
+           m_undo.last().insertedTotal == insertedBefore;
 }
 
-bool UndoHistory::joinsRemoval(const TextState &before, qsizetype position, qsizetype removed) const
+bool UndoHistory::joinsRemoval(qsizetype position, qsizetype removed) const
 {
     if (m_undo.isEmpty() || !m_undo.last().removalPoint)
         return false;
-    const Step &step = m_undo.last();
-    const qsizetype point = *step.removalPoint;
-    return (position == point || position + removed == point) &&
-           step.after.text.isSameVersion(before.text);
+    const qsizetype point = *m_undo.last().removalPoint;
+    return position == point || position + removed == point;
 }
 
 void UndoHistory::extendRemoval(const TextState &after, qsizetype position, qsizetype removed)

@@ -16,18 +16,18 @@ struct TextState {
 
 // What kind of edit a change was, which decides whether it joins the undo step before it.
 enum class EditKind {
-    Typing,    // text typed with a key at the caret, without a line break, a selection it replaced
-               // included
-    Backspace, // deleting before the caret, or the selection
-    Delete,    // deleting after the caret, or the selection
-    Other,     // paste, cut, Enter, an input method's commit...: starts a step of its own
+    Typing,    // a key's text typed at the caret, over the selection if any; never a line break
+    Backspace, // Backspace deleting the character before the caret, or the selection
+    Delete,    // Delete deleting the character after the caret, or the selection
+    Other,     // Enter, paste, cut, a drop, an input method's commit, deleting a word...
 };
 
 // The undo and redo steps of a text box, grouped as Qt's own text edits group them. A step keeps
 // the whole text before and after it, which costs little because the trees share their nodes.
 // Typing that goes on where the last insertion ended joins its step, and so do removals that go
 // on from where the last ones stopped; undo and redo leave the caret where those edits would, with
-// nothing selected.
+// nothing selected. Every change of the text must come through record(), recordMove() or clear(),
+// and the box shows the states that undo() and redo() return.
 class UndoHistory {
 public:
     // Called after each edit: before is the state just before it, after the state it made.
@@ -63,8 +63,8 @@ private:
         std::optional<qsizetype> removalPoint;
     };
 
-    bool joinsTyping(const TextState &before, qsizetype position, qsizetype insertedBefore) const;
-    bool joinsRemoval(const TextState &before, qsizetype position, qsizetype removed) const;
+    bool joinsTyping(qsizetype position, qsizetype insertedBefore) const;
+    bool joinsRemoval(qsizetype position, qsizetype removed) const;
     void extendRemoval(const TextState &after, qsizetype position, qsizetype removed);
     void startStep(const TextState &before, const TextState &after, qsizetype undoCaret,
                    qsizetype redoCaret, bool inserted);

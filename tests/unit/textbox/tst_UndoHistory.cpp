@@ -111,7 +111,7 @@ void tst_UndoHistory::steps_data()
     QTest::newRow("typing over a backward selection") << "text:hello world;select:5,0;type:HEY;undo;redo" << "hello| world;HEY| world";
     QTest::newRow("paste") << "type:ab;paste:XYZ;type:cd;undo;undo" << "ab|;|";
     QTest::newRow("paste ending with a line break") << "paste:ab\n;type:cd;undo;undo" << "ab\n|;|";
-    QTest::newRow("cut") << "text:hello world;select:3,6;cut;bs;undo;undo;redo" << "hel|world;hello |world;hel|world";
+    QTest::newRow("Backspace over a selection") << "text:hello world;select:3,6;bs;bs;undo;undo;redo" << "hel|world;hello |world;hel|world";
     QTest::newRow("input method commits") << "type:ab;ime:XY;ime:ZW;type:c;undo;undo;undo" << "abXY|;ab|;|";
     QTest::newRow("drop before the text") << "text:hello big world;drop:10,5,0;undo;redo" << "|hello big world;world|hello big ";
     QTest::newRow("typing after a drop") << "text:hello big world;drop:0,6,13;type:xy;undo;redo" << "hello big wor|ld;big worhello xy|ld";

@@ -49,7 +49,9 @@ void UndoHistory::record(const TextState &before, const TextState &after, EditKi
     const qsizetype insertedBefore = m_insertedTotal;
     m_insertedTotal += inserted;
     const qsizetype end = position + inserted;
-    if (kind == EditKind::Typing && removed == 0 && joinsTyping(position, insertedBefore)) {
+    const bool typed =
+        kind == EditKind::Typing && removed == 0 && !hasLineBreak(after.text, position, inserted);
+    if (typed && joinsTyping(position, insertedBefore)) {
         Step &step = m_undo.last();
         step.after = withCaret(after, end);
         step.typingEnd = end;

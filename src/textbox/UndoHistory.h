@@ -16,7 +16,7 @@ struct TextState {
 
 // What kind of edit a change was, which decides whether it joins the undo step before it.
 enum class EditKind {
-    Typing,    // a key's text typed at the caret, over the selection if any; never a line break
+    Typing,    // a key's text typed at the caret, Enter included, over the selection if any
     Backspace, // Backspace deleting the character before the caret, or the selection
     Delete,    // Delete deleting the character after the caret, or the selection
     Other,     // Enter, paste, cut, a drop, an input method's commit, deleting a word...

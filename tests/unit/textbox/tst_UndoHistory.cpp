@@ -22,11 +22,11 @@ public:
         if (name == u"text") {
             m_state = {PieceTree(arg)};
             m_history.clear();
-        } else if (name == u"type") {
-            for (const QChar c : arg)
+        } else if (name == u"type" || name == u"enter") {
+            for (const QChar c : name == u"enter" ? QStringLiteral("\n") : arg)
                 replaceSelection(EditKind::Typing, c);
-        } else if (name == u"enter" || name == u"paste" || name == u"ime" || name == u"cut") {
-            replaceSelection(EditKind::Other, name == u"enter" ? QStringLiteral("\n") : arg);
+        } else if (name == u"paste" || name == u"ime" || name == u"cut") {
+            replaceSelection(EditKind::Other, arg);
         } else if (name == u"bs") {
             edit(EditKind::Backspace, selected ? start : start - 1, selected ? selected : 1, {});
         } else if (name == u"del") {

@@ -97,7 +97,6 @@ void TextBox::caretMoved(qsizetype oldCursor, qsizetype oldAnchor)
 {
     if (m_cursor == oldCursor && m_anchor == oldAnchor)
         return;
-    m_history.closeStep();
     if (m_cursor != oldCursor)
         emit cursorPositionChanged();
     const bool hadSelection = oldCursor != oldAnchor;
@@ -356,7 +355,6 @@ void TextBox::focusInEvent(QFocusEvent *event)
 void TextBox::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
-    m_history.closeStep();
     m_caretBlink.stop();
     viewport()->update();
 }

@@ -25,8 +25,12 @@ public:
 
     void add(QStringView units)
     {
-        for (const QChar unit : units)
-            addUnit(unit.unicode());
+        for (const QChar unit : units) {
+            if (m_high == 0 && !unit.isSurrogate())
+                m_visit(char32_t(unit.unicode()));
+            else
+                addUnit(unit.unicode());
+        }
     }
     // After the last chunk: a high surrogate still waiting has no partner.
     void finish()

@@ -1,140 +1,371 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextBox.h"
 
-// Skeleton: the real implementation follows.
-class TextView {};
+#include "textbox/TextMimeData.h"
+#include "textbox/TextView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QTimerEvent>
+
+namespace {
+// How long the background work on a long line's rows may hold the event loop at a time.
+constexpr int IndexingBudgetMs = 8;
+} // namespace
+
 TextBox::TextBox(QWidget *parent)
     : QAbstractScrollArea(parent)
+    , m_view(std::make_unique<TextView>(m_text))
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    // Drops arrive at the viewport and come on from there.
+    viewport()->setAcceptDrops(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(false);
+    m_view->rows().setFont(font());
 }
+
 TextBox::~TextBox() = default;
+
 QString TextBox::toPlainText() const
 {
     return m_text.toString();
 }
+
 void TextBox::setPlainText(const QString &text)
 {
     setText(PieceTree(text));
 }
+
 void TextBox::setText(PieceTree text)
 {
     m_text = std::move(text);
-    m_cursor = m_anchor = 0;
     m_history.clear();
+    m_view->rows().reset();
+    m_view->setTop(0);
+    m_cursor = m_anchor = 0;
+    m_preedit.clear();
+    m_view->rows().setPreedit(-1, QString());
     emit textChanged();
+    emit cursorPositionChanged();
+    emit undoAvailable(false);
+    emit redoAvailable(false);
+    viewChanged();
 }
+
 void TextBox::setReadOnly(bool readOnly)
 {
+    if (m_readOnly == readOnly)
+        return;
     m_readOnly = readOnly;
+    setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
+    viewport()->update();
 }
+
 QString TextBox::selectedText() const
 {
     return m_text.text(selectionStart(), selectionEnd() - selectionStart());
 }
+
 void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
 {
-    m_cursor = position;
+    const qsizetype oldCursor = m_cursor;
+    const qsizetype oldAnchor = m_anchor;
+    m_cursor = std::clamp<qsizetype>(position, 0, m_text.length());
     if (!keepAnchor)
-        m_anchor = position;
+        m_anchor = m_cursor;
+    caretMoved(oldCursor, oldAnchor);
 }
+
 void TextBox::setSelection(qsizetype anchor, qsizetype cursor)
 {
-    m_anchor = anchor;
-    m_cursor = cursor;
+    const qsizetype oldCursor = m_cursor;
+    const qsizetype oldAnchor = m_anchor;
+    m_anchor = std::clamp<qsizetype>(anchor, 0, m_text.length());
+    m_cursor = std::clamp<qsizetype>(cursor, 0, m_text.length());
+    caretMoved(oldCursor, oldAnchor);
 }
+
+void TextBox::caretMoved(qsizetype oldCursor, qsizetype oldAnchor)
+{
+    if (m_cursor == oldCursor && m_anchor == oldAnchor)
+        return;
+    m_history.closeStep();
+    if (m_cursor != oldCursor)
+        emit cursorPositionChanged();
+    const bool hadSelection = oldCursor != oldAnchor;
+    if (hasSelection() || hadSelection)
+        emit selectionChanged();
+    if (hasSelection() != hadSelection)
+        emit copyAvailable(hasSelection());
+    restartCaretBlink();
+    viewChanged();
+}
+
 void TextBox::insertText(const QString &text)
 {
+    replace(selectionStart(), selectionEnd(), withOwnLineEnds(text), EditKind::Other);
+}
+
+void TextBox::replace(qsizetype from, qsizetype to, const QString &text, EditKind kind)
+{
+    if (m_readOnly || (from == to && text.isEmpty()))
+        return;
     const TextState before{m_text, m_cursor, m_anchor};
-    m_text = m_text.removed(selectionStart(), selectionEnd() - selectionStart())
-                 .inserted(selectionStart(), text);
-    m_cursor = m_anchor = selectionStart() + text.size();
-    m_history.record(before, {m_text, m_cursor, m_anchor}, EditKind::Other, before.cursor, 0,
+    const bool hadSelection = hasSelection();
+    m_text = m_text.removed(from, to - from).inserted(from, text);
+    m_view->edited(from, to - from, text.size());
+    m_cursor = m_anchor = from + text.size();
+    const bool couldUndo = m_history.canUndo();
+    m_history.record(before, TextState{m_text, m_cursor, m_anchor}, kind, from, to - from,
                      text.size());
+    m_goalX = -1;
     emit textChanged();
+    emit cursorPositionChanged();
+    if (hadSelection) {
+        emit selectionChanged();
+        emit copyAvailable(false);
+    }
+    if (!couldUndo)
+        emit undoAvailable(true);
+    emit redoAvailable(false);
+    restartCaretBlink();
+    viewChanged();
 }
-QRect TextBox::cursorRect(qsizetype) const
+
+void TextBox::removeSelection(EditKind kind)
 {
-    return {};
+    replace(selectionStart(), selectionEnd(), QString(), kind);
 }
-qsizetype TextBox::positionAt(const QPoint &) const
+
+// Pasted and dropped text takes the text's own line ends, so that a file keeps one style.
+QString TextBox::withOwnLineEnds(const QString &text) const
 {
-    return 0;
+    if (!text.contains(u'\r') && (m_lineEnd == u"\n" || !text.contains(u'\n')))
+        return text;
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n') {
+            result += m_lineEnd;
+            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+                ++i;
+        } else {
+            result += c;
+        }
+    }
+    return result;
 }
-std::pair<qsizetype, qsizetype> TextBox::rowAt(qsizetype position) const
+
+void TextBox::showState(const TextState &state)
 {
-    return {position, position};
+    const qsizetype oldCursor = m_cursor;
+    m_text = state.text;
+    m_cursor = state.cursor;
+    m_anchor = state.anchor;
+    m_view->replaced();
+    m_goalX = -1;
+    emit textChanged();
+    if (m_cursor != oldCursor)
+        emit cursorPositionChanged();
+    emit selectionChanged();
+    emit undoAvailable(m_history.canUndo());
+    emit redoAvailable(m_history.canRedo());
+    viewChanged();
 }
-QMenu *TextBox::createStandardContextMenu(QWidget *)
-{
-    return nullptr;
-}
+
 void TextBox::undo()
-{}
+{
+    if (!m_readOnly && m_history.canUndo())
+        showState(m_history.undo());
+}
+
 void TextBox::redo()
-{}
-void TextBox::cut()
-{}
+{
+    if (!m_readOnly && m_history.canRedo())
+        showState(m_history.redo());
+}
+
 void TextBox::copy()
-{}
+{
+    if (hasSelection())
+        QGuiApplication::clipboard()->setMimeData(
+            new TextMimeData(m_text, selectionStart(), selectionEnd()));
+}
+
+void TextBox::cut()
+{
+    if (m_readOnly || !hasSelection())
+        return;
+    copy();
+    removeSelection(EditKind::Other);
+}
+
 void TextBox::paste()
-{}
+{
+    const QString text = QGuiApplication::clipboard()->text();
+    if (!m_readOnly && !text.isEmpty())
+        insertText(text);
+}
+
 void TextBox::selectAll()
-{}
+{
+    setSelection(0, m_text.length());
+    setPrimarySelection();
+}
+
 void TextBox::clear()
 {
-    setPlainText(QString());
+    if (!m_readOnly)
+        replace(0, m_text.length(), QString(), EditKind::Other);
 }
+
+void TextBox::setPrimarySelection()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (hasSelection() && clipboard->supportsSelection())
+        clipboard->setMimeData(new TextMimeData(m_text, selectionStart(), selectionEnd()),
+                               QClipboard::Selection);
+}
+
+QRect TextBox::cursorRect(qsizetype position) const
+{
+    return m_view->caretRect(position).toAlignedRect();
+}
+
+qsizetype TextBox::positionAt(const QPoint &point) const
+{
+    return m_view->positionAt(point);
+}
+
+std::pair<qsizetype, qsizetype> TextBox::rowAt(qsizetype position) const
+{
+    return m_view->rowAt(position);
+}
+
+// The view follows the caret, and repaints.
+void TextBox::viewChanged()
+{
+    m_view->ensureVisible(m_cursor);
+    m_view->rows().trim();
+    scheduleIndexing();
+    viewport()->update();
+    updateMicroFocus();
+}
+
+void TextBox::scheduleIndexing()
+{
+    if (!m_view->rows().isExactAt(m_cursor) || !m_view->rows().isExactAt(m_view->top()))
+        m_indexing.start(0, this);
+}
+
+// Builds the exact rows of a long line towards the caret and the top of the view, a little at a
+// time, and then moves the view onto them.
+void TextBox::extendIndex()
+{
+    TextRows &rows = m_view->rows();
+    const bool caretPending = rows.extendIndexTowards(m_cursor, IndexingBudgetMs);
+    const bool topPending = rows.extendIndexTowards(m_view->top(), IndexingBudgetMs);
+    if (caretPending || topPending)
+        return;
+    m_indexing.stop();
+    m_view->setTop(rows.rowStartFor(m_view->top()));
+    viewChanged();
+}
+
+void TextBox::restartCaretBlink()
+{
+    m_caretShown = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        m_caretBlink.start(flash / 2, this);
+    else
+        m_caretBlink.stop();
+}
+
+void TextBox::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_caretBlink.timerId()) {
+        m_caretShown = !m_caretShown;
+        viewport()->update();
+    } else if (event->timerId() == m_indexing.timerId()) {
+        extendIndex();
+    } else {
+        QAbstractScrollArea::timerEvent(event);
+    }
+}
+
 bool TextBox::event(QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Keys the box handles itself win over the window's shortcuts, as in any text box.
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste) ||
+            key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Undo) ||
+            key->matches(QKeySequence::Redo) || key->matches(QKeySequence::SelectAll) ||
+            key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::ShiftModifier) {
+            event->accept();
+            return true;
+        }
+    }
     return QAbstractScrollArea::event(event);
 }
+
 void TextBox::paintEvent(QPaintEvent *)
-{}
+{
+    QPainter painter(viewport());
+    m_view->rows().trim();
+    const bool caretShown = hasFocus() && m_caretShown && !hasSelection() && !m_readOnly;
+    m_view->paint(painter, palette(), viewport()->rect(), {selectionStart(), selectionEnd()},
+                  m_cursor, caretShown);
+}
+
 void TextBox::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    m_view->setViewportSize(viewport()->size());
+    viewChanged();
 }
-void TextBox::keyPressEvent(QKeyEvent *event)
-{
-    QAbstractScrollArea::keyPressEvent(event);
-}
-void TextBox::mousePressEvent(QMouseEvent *)
-{}
-void TextBox::mouseMoveEvent(QMouseEvent *)
-{}
-void TextBox::mouseReleaseEvent(QMouseEvent *)
-{}
-void TextBox::mouseDoubleClickEvent(QMouseEvent *)
-{}
-void TextBox::wheelEvent(QWheelEvent *)
-{}
-void TextBox::focusInEvent(QFocusEvent *event)
-{
-    QAbstractScrollArea::focusInEvent(event);
-}
-void TextBox::focusOutEvent(QFocusEvent *event)
-{
-    QAbstractScrollArea::focusOutEvent(event);
-}
-void TextBox::contextMenuEvent(QContextMenuEvent *)
-{}
-void TextBox::inputMethodEvent(QInputMethodEvent *)
-{}
-QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery) const
-{
-    return {};
-}
-void TextBox::dragEnterEvent(QDragEnterEvent *)
-{}
-void TextBox::dragMoveEvent(QDragMoveEvent *)
-{}
-void TextBox::dropEvent(QDropEvent *)
-{}
-void TextBox::timerEvent(QTimerEvent *)
-{}
+
 void TextBox::changeEvent(QEvent *event)
 {
     QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        m_view->rows().setFont(font());
+        viewChanged();
+    } else if (event->type() == QEvent::PaletteChange) {
+        viewport()->update();
+    }
+}
+
+void TextBox::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    restartCaretBlink();
+    viewport()->update();
+}
+
+void TextBox::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    m_history.closeStep();
+    m_caretBlink.stop();
+    viewport()->update();
+}
+
+void TextBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu(this);
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }

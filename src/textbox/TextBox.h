@@ -66,6 +66,8 @@ public:
     // Undo, Redo, Cut, Copy, Paste, Delete and Select All, as every text box offers them.
     QMenu *createStandardContextMenu(QWidget *parent = nullptr);
 
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 public slots:
     void undo();
     void redo();
@@ -97,7 +99,6 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -107,6 +108,40 @@ protected:
 private:
     friend class TextBoxAccessible;
 
+    enum class Move {
+        Left,
+        Right,
+        WordLeft,
+        WordRight,
+        Up,
+        Down,
+        RowStart,
+        RowEnd,
+        PageUp,
+        PageDown,
+        Start,
+        End
+    };
+
+    // Replaces [from, to) by text and puts the caret after it; every edit comes through here.
+    void replace(qsizetype from, qsizetype to, const QString &text, EditKind kind);
+    void removeSelection(EditKind kind);
+    void showState(const TextState &state);
+    void caretMoved(qsizetype oldCursor, qsizetype oldAnchor);
+    void moveCaret(Move move, bool keepAnchor);
+    qsizetype movedPosition(Move move);
+    bool handleStandardKey(QKeyEvent *event);
+    bool handleEditKey(QKeyEvent *event);
+    void typeText(const QString &text);
+    QString withOwnLineEnds(const QString &text) const;
+    void setPrimarySelection();
+    void startDrag();
+    void dropText(const QString &text, qsizetype position, bool moveFromHere);
+    void restartCaretBlink();
+    void scheduleIndexing();
+    void extendIndex();
+    void viewChanged();
+
     PieceTree m_text;
     UndoHistory m_history;
     QString m_lineEnd = QStringLiteral("\n");
@@ -114,4 +149,22 @@ private:
     qsizetype m_anchor = 0;
     bool m_readOnly = false;
     std::unique_ptr<TextView> m_view;
+
+    // Up and Down keep to the column where a run of them started.
+    qreal m_goalX = -1;
+    QBasicTimer m_caretBlink;
+    bool m_caretShown = true;
+    QBasicTimer m_indexing;
+    int m_wheelRemainder = 0;
+    // Mouse: where a press that may start a drag happened, and the clicks counted for triple.
+    QPoint m_pressPoint;
+    bool m_mayDrag = false;
+    bool m_selectingByMouse = false;
+    int m_clicks = 0;
+    qint64 m_lastClickTime = 0;
+    QPoint m_lastClickPoint;
+    bool m_droppedOnItself = false;
+    // An input method's uncommitted text and its own caret within it.
+    QString m_preedit;
+    int m_preeditCursor = 0;
 };

@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "textbox/PieceTree.h"
+
+#include <QFont>
+#include <QTextLayout>
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+// The rows a run of a line lays out into: QTextLayout over at most ChunkLength units starting at
+// a row start. Unless the run reaches the line's end, its last row is left out, as it may have
+// been cut short by the run's end; the next run starts where that row starts.
+struct RowChunk {
+    qsizetype start = 0;
+    // A row start of the same line, or the line's end.
+    qsizetype end = 0;
+    bool endsLine = false;
+    int rowCount = 0;
+    std::shared_ptr<QTextLayout> layout;
+
+    qsizetype rowStart(int row) const { return start + layout->lineAt(row).textStart(); }
+    qsizetype rowEnd(int row) const { return row + 1 < rowCount ? rowStart(row + 1) : end; }
+    // The row holding position, which lies in [start, end], end counting as the last row.
+    int rowOf(qsizetype position) const;
+};
+
+// Splits the text's lines into rows at a given width, laying out only what it is asked for.
+//
+// A line of up to ChunkLength units is laid out whole. A longer line is laid out one chunk at a
+// time from a known row start: the line's start, or a point of the line's index, a list of exact
+// row starts at most ChunkLength apart that is built in the background from the line's start.
+// A jump deep into a long line whose index is not yet that far starts from an approximate row
+// start near the target, and the view settles on the exact rows once the index gets there.
+class TextRows {
+public:
+    static constexpr qsizetype ChunkLength = 4096;
+
+    explicit TextRows(const PieceTree &text);
+
+    void setFont(const QFont &font);
+    void setWidth(qreal width);
+    qreal width() const { return m_width; }
+    // An input method's uncommitted text shown at position, or none when text is empty.
+    void setPreedit(qsizetype position, const QString &text);
+    qsizetype preeditPosition() const { return m_preeditPosition; }
+    const QString &preedit() const { return m_preedit; }
+
+    // After an edit: at position, removed units went and inserted units came.
+    void edited(qsizetype position, qsizetype removed, qsizetype inserted);
+    // Forgets every layout; the text was replaced.
+    void reset();
+
+    // The rows from a row start on; start must be a row start.
+    const RowChunk &chunkAt(qsizetype start);
+    // The start of the row holding position.
+    qsizetype rowStartFor(qsizetype position);
+    // Where the rows after a chunk's last one start, or -1 after the text's last row.
+    qsizetype startAfter(const RowChunk &chunk) const;
+    // Keeps the cache of layouts small; references from chunkAt() are valid until then.
+    void trim();
+    // The next row's start after a row start, or -1 after the last row.
+    qsizetype nextRowStart(qsizetype rowStart);
+    // The previous row's start before a row start, or -1 before the first row.
+    qsizetype previousRowStart(qsizetype rowStart);
+    // The direction of the line holding position, from its first strong character.
+    bool isRightToLeftAt(qsizetype position) const;
+    // True when the rows around position are exact, not approximate.
+    bool isExactAt(qsizetype position) const;
+
+    // Extends the index of the line holding position for about budgetMs; true if it is not
+    // complete up to position yet.
+    bool extendIndexTowards(qsizetype position, int budgetMs);
+
+    struct Line {
+        qsizetype start;
+        qsizetype end; // before the line break
+    };
+    Line lineOf(qsizetype position) const;
+
+private:
+    struct LineIndex {
+        std::vector<qsizetype> rowStarts; // exact, the first being the line's start
+        bool complete = false;
+    };
+
+    RowChunk layOut(qsizetype start);
+    bool isRightToLeft(const Line &line) const;
+    qsizetype knownStartBefore(qsizetype position, const Line &line);
+    qsizetype approximateStart(qsizetype position, const Line &line) const;
+    const LineIndex *indexOf(qsizetype lineStart) const;
+
+    const PieceTree &m_text;
+    QFont m_font;
+    qreal m_width = 100;
+    qsizetype m_preeditPosition = -1;
+    QString m_preedit;
+    std::unordered_map<qsizetype, RowChunk> m_chunks;
+    std::map<qsizetype, LineIndex> m_indexes; // by the line's start
+};

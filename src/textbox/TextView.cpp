@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "textbox/TextView.h"
+
+#include <QPainter>
+#include <QTextLine>
+
+TextView::TextView(const PieceTree &text)
+    : m_text(text)
+    , m_rows(text)
+{}
+
+void TextView::setViewportSize(const QSize &size)
+{
+    m_size = size;
+    m_rows.setWidth(std::max<qreal>(1, size.width() - 2 * Margin));
+    m_top = m_rows.rowStartFor(std::min(m_top, m_text.length()));
+}
+
+void TextView::edited(qsizetype position, qsizetype removed, qsizetype inserted)
+{
+    m_rows.edited(position, removed, inserted);
+    if (m_top > position)
+        m_top = std::max(position, m_top - removed) + (m_top >= position + removed ? inserted : 0);
+    m_top = m_rows.rowStartFor(std::min(m_top, m_text.length()));
+}
+
+void TextView::replaced()
+{
+    m_rows.reset();
+    m_top = m_rows.rowStartFor(std::min(m_top, m_text.length()));
+}
+
+void TextView::forEachVisibleRow(const std::function<bool(const Row &)> &visit)
+{
+    qreal y = Margin;
+    qsizetype start = std::min(m_top, m_text.length());
+    while (start >= 0 && y < m_size.height()) {
+        const RowChunk &chunk = m_rows.chunkAt(start);
+        for (int index = 0; index < chunk.rowCount && y < m_size.height(); ++index) {
+            if (!visit(Row{&chunk, index, y}))
+                return;
+            y += chunk.layout->lineAt(index).height();
+        }
+        start = m_rows.startAfter(chunk);
+    }
+}
+
+int TextView::visibleRowCount()
+{
+    int rows = 0;
+    qreal bottom = 0;
+    forEachVisibleRow([&](const Row &row) {
+        bottom = row.y + row.chunk->layout->lineAt(row.index).height();
+        if (bottom <= m_size.height() || rows == 0)
+            ++rows;
+        return true;
+    });
+    return std::max(rows, 1);
+}
+
+void TextView::paint(QPainter &painter, const QPalette &palette, const QRect &area,
+                     const Selection &selection, qsizetype caret, bool caretShown)
+{
+    painter.fillRect(area, palette.base());
+    painter.setPen(palette.text().color());
+    forEachVisibleRow([&](const Row &row) {
+        const qreal height = row.chunk->layout->lineAt(row.index).height();
+        if (row.y + height >= area.top() && row.y <= area.bottom())
+            paintRow(painter, palette, row, selection);
+        return row.y <= area.bottom();
+    });
+    if (caretShown) {
+        const QRectF rect = caretRect(caret);
+        if (!rect.isEmpty())
+            painter.fillRect(rect, palette.text());
+    }
+}
+
+void TextView::paintRow(QPainter &painter, const QPalette &palette, const Row &row,
+                        const Selection &selection)
+{
+    const RowChunk &chunk = *row.chunk;
+    const QTextLine line = chunk.layout->lineAt(row.index);
+    const QPointF origin(Margin, row.y - line.y());
+    QVector<QTextLayout::FormatRange> selections;
+    const qsizetype rowStart = chunk.rowStart(row.index);
+    const qsizetype rowEnd = chunk.rowEnd(row.index);
+    const qsizetype from = std::max(selection.start, rowStart);
+    const qsizetype to = std::min(selection.end, rowEnd);
+    if (from < to) {
+        QTextLayout::FormatRange range;
+        range.start = int(from - chunk.start);
+        range.length = int(to - from);
+        range.format.setBackground(palette.highlight());
+        range.format.setForeground(palette.highlightedText());
+        selections.append(range);
+    }
+    // The selection goes on past the row's end: show that the line break is selected too.
+    if (selection.end > rowEnd && selection.start <= rowEnd && chunk.endsLine &&
+        row.index == chunk.rowCount - 1) {
+        const QRectF rest(Margin + line.naturalTextWidth(), row.y, m_size.width() / 8.0,
+                          line.height());
+        painter.fillRect(rest, palette.highlight());
+    }
+    // Draw only this row: the chunk's layout also holds rows of others.
+    painter.save();
+    painter.setClipRect(QRectF(0, row.y, m_size.width(), line.height()), Qt::IntersectClip);
+    chunk.layout->draw(&painter, origin, selections);
+    painter.restore();
+}
+
+QRectF TextView::caretRect(qsizetype position)
+{
+    QRectF found;
+    const qsizetype rowStart = m_rows.rowStartFor(position);
+    forEachVisibleRow([&](const Row &row) {
+        if (row.chunk->rowStart(row.index) != rowStart)
+            return row.chunk->rowStart(row.index) < rowStart;
+        const QTextLine line = row.chunk->layout->lineAt(row.index);
+        int cursor = int(position - row.chunk->start);
+        const qsizetype preedit = m_rows.preeditPosition();
+        if (preedit >= 0 && position >= preedit)
+            cursor += int(m_rows.preedit().size());
+        const qreal x = Margin + line.cursorToX(cursor);
+        found = QRectF(x, row.y, 1, line.height());
+        return false;
+    });
+    return found;
+}
+
+qsizetype TextView::rowPosition(const RowChunk &chunk, int row, qreal x) const
+{
+    const QTextLine line = chunk.layout->lineAt(row);
+    qsizetype position = chunk.start + line.xToCursor(x - Margin);
+    // A click past a wrapped row's end lands before the space it wraps at, not on the next row.
+    const qsizetype end = chunk.rowEnd(row);
+    if (position >= end && (row + 1 < chunk.rowCount || !chunk.endsLine))
+        position = std::max(chunk.rowStart(row), end - 1);
+    return std::min(position, m_text.length());
+}
+
+qsizetype TextView::positionAt(const QPointF &point)
+{
+    qsizetype found = -1;
+    qsizetype last = 0;
+    forEachVisibleRow([&](const Row &row) {
+        const qreal height = row.chunk->layout->lineAt(row.index).height();
+        last = rowPosition(*row.chunk, row.index, point.x());
+        if (point.y() < row.y + height) {
+            found = last;
+            return false;
+        }
+        return true;
+    });
+    return found >= 0 ? found : last;
+}
+
+bool TextView::ensureVisible(qsizetype position)
+{
+    const qsizetype row = m_rows.rowStartFor(position);
+    if (row < m_top) {
+        m_top = row;
+        return true;
+    }
+    bool visible = false;
+    forEachVisibleRow([&](const Row &shown) {
+        const qreal bottom = shown.y + shown.chunk->layout->lineAt(shown.index).height();
+        // A row taller than the whole viewport counts as shown when it is at the top.
+        if (shown.chunk->rowStart(shown.index) == row)
+            visible = bottom <= m_size.height() || shown.y <= Margin;
+        return shown.chunk->rowStart(shown.index) < row;
+    });
+    if (visible)
+        return false;
+    // Put the row at the bottom: walk up from it as far as the viewport's height allows.
+    qreal height = m_rows.chunkAt(row).layout->lineAt(0).height() + Margin;
+    qsizetype top = row;
+    for (qsizetype above = m_rows.previousRowStart(top); above >= 0;
+         above = m_rows.previousRowStart(top)) {
+        const RowChunk &chunk = m_rows.chunkAt(above);
+        height += chunk.layout->lineAt(0).height();
+        if (height > m_size.height())
+            break;
+        top = above;
+    }
+    m_top = top;
+    return true;
+}
+
+void TextView::scrollRows(int rows)
+{
+    for (; rows < 0; ++rows) {
+        const qsizetype above = m_rows.previousRowStart(m_top);
+        if (above < 0)
+            break;
+        m_top = above;
+    }
+    for (; rows > 0; --rows) {
+        const qsizetype below = m_rows.nextRowStart(m_top);
+        if (below < 0)
+            break;
+        m_top = below;
+    }
+}
+
+qreal TextView::caretX(qsizetype position)
+{
+    const qsizetype start = m_rows.rowStartFor(position);
+    const RowChunk &chunk = m_rows.chunkAt(start);
+    return Margin + chunk.layout->lineAt(0).cursorToX(int(position - start));
+}
+
+qsizetype TextView::positionRowsAway(qsizetype position, int rows, qreal x)
+{
+    qsizetype start = m_rows.rowStartFor(position);
+    for (; rows < 0; ++rows) {
+        const qsizetype above = m_rows.previousRowStart(start);
+        if (above < 0)
+            return 0;
+        start = above;
+    }
+    for (; rows > 0; --rows) {
+        const qsizetype below = m_rows.nextRowStart(start);
+        if (below < 0)
+            return m_text.length();
+        start = below;
+    }
+    return rowPosition(m_rows.chunkAt(start), 0, x);
+}
+
+qsizetype TextView::visualMove(qsizetype position, bool right)
+{
+    const qsizetype start = m_rows.rowStartFor(position);
+    const RowChunk &chunk = m_rows.chunkAt(start);
+    const int local = int(position - start);
+    const int moved =
+        right ? chunk.layout->rightCursorPosition(local) : chunk.layout->leftCursorPosition(local);
+    if (moved != local)
+        return start + moved;
+    return -1;
+}
+
+qsizetype TextView::rowStart(qsizetype position)
+{
+    return m_rows.rowStartFor(position);
+}
+
+qsizetype TextView::rowEnd(qsizetype position)
+{
+    const qsizetype start = m_rows.rowStartFor(position);
+    const RowChunk &chunk = m_rows.chunkAt(start);
+    const qsizetype end = chunk.rowEnd(0);
+    const bool wraps = chunk.rowCount > 1 || !chunk.endsLine;
+    return wraps ? std::max(start, end - 1) : end;
+}
+
+std::pair<qsizetype, qsizetype> TextView::rowAt(qsizetype position)
+{
+    const qsizetype start = m_rows.rowStartFor(position);
+    return {start, m_rows.chunkAt(start).rowEnd(0)};
+}

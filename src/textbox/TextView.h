@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "textbox/TextRows.h"
+
+#include <QPalette>
+#include <QRectF>
+
+#include <functional>
+
+class QPainter;
+
+// What the box shows: the rows from a top row start down to the viewport's bottom, with the
+// caret and the selection. There is no scroll bar, so nothing ever needs the height of the whole
+// text; scrolling moves the top row start.
+class TextView {
+public:
+    explicit TextView(const PieceTree &text);
+
+    // Space between the viewport's edges and the text, as plain text boxes leave it.
+    static constexpr qreal Margin = 4;
+
+    TextRows &rows() { return m_rows; }
+    void setViewportSize(const QSize &size);
+    QSize viewportSize() const { return m_size; }
+    qsizetype top() const { return m_top; }
+    void setTop(qsizetype rowStart) { m_top = rowStart; }
+
+    // After an edit: at position, removed units went and inserted units came. The top row stays
+    // on the same text.
+    void edited(qsizetype position, qsizetype removed, qsizetype inserted);
+    // The whole text changed (undo, redo): the top row stays where it was, as far as it can.
+    void replaced();
+
+    struct Selection {
+        qsizetype start = 0;
+        qsizetype end = 0;
+    };
+    void paint(QPainter &painter, const QPalette &palette, const QRect &area,
+               const Selection &selection, qsizetype caret, bool caretShown);
+
+    // The caret's rectangle at position when its row is on screen; an empty rectangle otherwise.
+    QRectF caretRect(qsizetype position);
+    qsizetype positionAt(const QPointF &point);
+    // Scrolls the least that brings position's row on screen; true if the view moved.
+    bool ensureVisible(qsizetype position);
+    // Scrolls by rows (negative: up), no further than the first row or the last.
+    void scrollRows(int rows);
+    int visibleRowCount();
+
+    // The position rows rows below (or above) position's row, at the horizontal place x.
+    qsizetype positionRowsAway(qsizetype position, int rows, qreal x);
+    qreal caretX(qsizetype position);
+    // The next caret place to the right or left on screen, which in right-to-left text is the
+    // previous one in the text.
+    qsizetype visualMove(qsizetype position, bool right);
+    qsizetype rowStart(qsizetype position);
+    // The end of position's row: before the space a row wraps at, at the line's end otherwise.
+    qsizetype rowEnd(qsizetype position);
+    std::pair<qsizetype, qsizetype> rowAt(qsizetype position);
+
+private:
+    struct Row {
+        const RowChunk *chunk;
+        int index;
+        qreal y; // of the row's top, in viewport coordinates
+    };
+    // Calls visit for each row on screen, top down, until it returns false.
+    void forEachVisibleRow(const std::function<bool(const Row &)> &visit);
+    void paintRow(QPainter &painter, const QPalette &palette, const Row &row,
+                  const Selection &selection);
+    qsizetype rowPosition(const RowChunk &chunk, int row, qreal x) const;
+
+    const PieceTree &m_text;
+    TextRows m_rows;
+    QSize m_size;
+    qsizetype m_top = 0;
+};

@@ -5,11 +5,13 @@
 //                                  ASCII), lines of 40 to 120 units ending in CR LF
 //
 // Prints key=value lines: building the tree, what it adds to the resident set, the mean of
-// lineStart, lineAt and at over random lines and offsets, and typing one character at a time in
-// the middle.
+// lineStart, lineAt and at over random lines and offsets, typing one character at a time in the
+// middle, and the caret steps of the text box at random offsets and in a line of 1 MiB without
+// spaces.
 #include "BenchSupport.h"
 
 #include "textbox/PieceTree.h"
+#include "textbox/TextBoundaries.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -85,5 +87,20 @@ int main(int argc, char **argv)
     for (int i = 0; i < Queries; ++i)
         sum += edited.lineStart(firstLine + i % 50);
     reportEach("lineStart_screenful_us", timer, Queries);
+    constexpr int Steps = 10000;
+    const auto timeSteps = [&](const char *key, const PieceTree &in, auto step) {
+        timer.restart();
+        for (int i = 0; i < Steps; ++i)
+            sum += step(in, random.bounded(in.length()));
+        reportEach(key, timer, Steps);
+    };
+    timeSteps("nextCharacter_us", tree, textboundaries::nextCharacter);
+    timeSteps("nextWord_us", tree, textboundaries::nextWord);
+    timeSteps("previousWord_us", tree, textboundaries::previousWord);
+    const PieceTree longLine(QString(1024 * 1024, u'x'));
+    timeSteps("nextWord_long_line_us", longLine, textboundaries::nextWord);
+    timeSteps("wordAt_long_line_us", longLine, [](const PieceTree &in, qsizetype at) {
+        return textboundaries::wordAt(in, at).first;
+    });
     return sum == 42 ? 1 : 0;
 }

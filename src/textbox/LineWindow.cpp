@@ -3,6 +3,8 @@
 
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
+
 namespace {
 
 bool isLineBreak(QChar unit)

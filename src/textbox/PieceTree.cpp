@@ -4,6 +4,8 @@
 #include "textbox/AddBuffer.h"
 #include "textbox/PieceTreeNode.h"
 
+#include <algorithm>
+
 using piecenodes::NodePtr;
 
 namespace {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/PieceTreeNode.h"
 
+#include <algorithm>
+
 namespace piecenodes {
 
 namespace {

@@ -81,8 +81,15 @@ void TextBox::mouseMoveEvent(QMouseEvent *event)
         }
         return;
     }
-    if (m_selectingByMouse && (event->buttons() & Qt::LeftButton))
-        setCursorPosition(m_view->positionAt(point), true);
+    if (!m_selectingByMouse || !(event->buttons() & Qt::LeftButton))
+        return;
+    // Dragging past the top or the bottom selects on into the rows beyond, which come into view.
+    qsizetype position = m_view->positionAt(point);
+    if (point.y() < 0)
+        position = m_view->positionRowsAway(m_view->top(), -1, point.x());
+    else if (point.y() >= viewport()->height())
+        position = m_view->positionRowsAway(position, 1, point.x());
+    setCursorPosition(position, true);
 }
 
 void TextBox::mouseReleaseEvent(QMouseEvent *event)
@@ -176,12 +183,8 @@ void TextBox::dropText(const QString &text, qsizetype position, bool moveFromHer
     const qsizetype target = position > end ? position - (end - start) : position;
     const TextState before{m_text, m_cursor, m_anchor};
     const PieceTree moved = m_text.removed(start, end - start).inserted(target, inserted);
-    m_history.closeStep();
-    m_history.record(before, TextState{moved, target + inserted.size(), target}, EditKind::Other,
-                     std::min(start, target),
-                     std::max(end, target + inserted.size()) - std::min(start, target),
-                     std::max(end, target + inserted.size()) - std::min(start, target));
-    m_history.closeStep();
-    showState(TextState{moved, target + inserted.size(), target});
+    const TextState after{moved, target + inserted.size(), target + inserted.size()};
+    m_history.recordMove(before, after, start, end - start, position);
+    showState(after);
     emit undoAvailable(true);
 }

@@ -128,6 +128,7 @@ RowChunk TextRows::layOut(qsizetype start)
     auto layout = std::make_shared<QTextLayout>(text, m_font);
     layout->setTextOption(option);
     layout->setCacheEnabled(true);
+    layout->setCursorMoveStyle(Qt::VisualMoveStyle);
     if (m_preeditPosition >= start && m_preeditPosition <= start + length &&
         (m_preeditPosition < start + length || endsLine))
         layout->setPreeditArea(int(m_preeditPosition - start), m_preedit);

@@ -132,9 +132,11 @@ qsizetype TextView::rowPosition(const RowChunk &chunk, int row, qreal x) const
 {
     const QTextLine line = chunk.layout->lineAt(row);
     qsizetype position = chunk.start + line.xToCursor(x - Margin);
-    // A click past a wrapped row's end lands before the space it wraps at, not on the next row.
+    // A click past a wrapped row's end lands before the space it wraps at, not on the next row;
+    // a row cut inside a word has no such space, and stepping back would split its last letter.
     const qsizetype end = chunk.rowEnd(row);
-    if (position >= end && (row + 1 < chunk.rowCount || !chunk.endsLine))
+    if (position >= end && (row + 1 < chunk.rowCount || !chunk.endsLine) &&
+        m_text.at(end - 1).isSpace())
         position = std::max(chunk.rowStart(row), end - 1);
     return std::min(position, m_text.length());
 }
@@ -251,7 +253,7 @@ qsizetype TextView::rowEnd(qsizetype position)
     const RowChunk &chunk = m_rows.chunkAt(start);
     const qsizetype end = chunk.rowEnd(0);
     const bool wraps = chunk.rowCount > 1 || !chunk.endsLine;
-    return wraps ? std::max(start, end - 1) : end;
+    return wraps && end > start && m_text.at(end - 1).isSpace() ? end - 1 : end;
 }
 
 std::pair<qsizetype, qsizetype> TextView::rowAt(qsizetype position)

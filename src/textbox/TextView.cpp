@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextView.h"
 
+#include "textbox/TextBoundaries.h"
+
 #include <QPainter>
 #include <QTextLine>
 
@@ -132,12 +134,15 @@ qsizetype TextView::rowPosition(const RowChunk &chunk, int row, qreal x) const
 {
     const QTextLine line = chunk.layout->lineAt(row);
     qsizetype position = chunk.start + line.xToCursor(x - Margin);
-    // A click past a wrapped row's end lands before the space it wraps at, not on the next row;
-    // a row cut inside a word has no such space, and stepping back would split its last letter.
+    // A click, Up or Down past a wrapped row's end stays on that row: before the space it wraps
+    // at, or before the last character of a row cut inside a word. The row's end is the next
+    // row's start, where Up would find the same row again.
     const qsizetype end = chunk.rowEnd(row);
-    if (position >= end && (row + 1 < chunk.rowCount || !chunk.endsLine) &&
-        m_text.at(end - 1).isSpace())
-        position = std::max(chunk.rowStart(row), end - 1);
+    if (position >= end && (row + 1 < chunk.rowCount || !chunk.endsLine)) {
+        const bool atSpace = m_text.at(end - 1).isSpace();
+        position = std::max(chunk.rowStart(row),
+                            atSpace ? end - 1 : textboundaries::previousCharacter(m_text, end));
+    }
     return std::min(position, m_text.length());
 }
 

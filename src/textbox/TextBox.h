@@ -104,6 +104,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     friend class TextBoxAccessible;

@@ -69,6 +69,12 @@ void TextBox::keyPressEvent(QKeyEvent *event)
     QAbstractScrollArea::keyPressEvent(event);
 }
 
+// Tab types a tab into an editable box, as in any plain text box, instead of moving the focus on.
+bool TextBox::focusNextPrevChild(bool next)
+{
+    return !m_readOnly ? false : QAbstractScrollArea::focusNextPrevChild(next);
+}
+
 bool TextBox::handleStandardKey(QKeyEvent *event)
 {
     for (const KeyMove &keyMove : KeyMoves) {

@@ -81,8 +81,15 @@ void TextBox::mouseMoveEvent(QMouseEvent *event)
         }
         return;
     }
-    if (m_selectingByMouse && (event->buttons() & Qt::LeftButton))
-        setCursorPosition(m_view->positionAt(point), true);
+    if (!m_selectingByMouse || !(event->buttons() & Qt::LeftButton))
+        return;
+    // Dragging past the top or the bottom selects on into the rows beyond, which come into view.
+    qsizetype position = m_view->positionAt(point);
+    if (point.y() < 0)
+        position = m_view->positionRowsAway(m_view->top(), -1, point.x());
+    else if (point.y() >= viewport()->height())
+        position = m_view->positionRowsAway(position, 1, point.x());
+    setCursorPosition(position, true);
 }
 
 void TextBox::mouseReleaseEvent(QMouseEvent *event)

@@ -37,6 +37,7 @@ private slots:
     void inputMethodComposesAndCommits();
     void inputMethodSeesAWindowOfALongLine();
     void readOnlyTakesNoEdits();
+    void tabIsTypedNotAFocusMove();
     void caretStaysInViewInALongLine();
 };
 
@@ -153,6 +154,22 @@ void tst_TextBox::readOnlyTakesNoEdits()
     commit.setCommitString(QStringLiteral("z"));
     QApplication::sendEvent(&shown.box, &commit);
     QCOMPARE(shown.box.toPlainText(), QStringLiteral("fixed"));
+}
+
+void tst_TextBox::tabIsTypedNotAFocusMove()
+{
+    QWidget window;
+    auto *box = new TextBox(&window);
+    auto *next = new TextBox(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(box->toPlainText(), QStringLiteral("\t"));
+    QVERIFY(box->hasFocus());
+    box->setReadOnly(true);
+    QTest::keyClick(box, Qt::Key_Tab);
+    QVERIFY(next->hasFocus());
 }
 
 void tst_TextBox::caretStaysInViewInALongLine()

@@ -208,12 +208,25 @@ void TextView::scrollRows(int rows)
             break;
         m_top = above;
     }
-    for (; rows > 0; --rows) {
+    // Down no further than where the text's last row is at the bottom.
+    for (; rows > 0 && !showsLastRow(); --rows) {
         const qsizetype below = m_rows.nextRowStart(m_top);
         if (below < 0)
             break;
         m_top = below;
     }
+}
+
+bool TextView::showsLastRow()
+{
+    bool shown = false;
+    forEachVisibleRow([&](const Row &row) {
+        const bool last = row.index + 1 == row.chunk->rowCount && m_rows.startAfter(*row.chunk) < 0;
+        if (last)
+            shown = row.y + row.chunk->layout->lineAt(row.index).height() <= m_size.height();
+        return true;
+    });
+    return shown;
 }
 
 qreal TextView::caretX(qsizetype position)

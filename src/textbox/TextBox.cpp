@@ -76,6 +76,7 @@ QString TextBox::selectedText() const
 
 void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
 {
+    m_goalX = -1; // Up and Down start from the caret's new column; moveCaret() keeps its own.
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
     m_cursor = std::clamp<qsizetype>(position, 0, m_text.length());
@@ -86,6 +87,7 @@ void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
 
 void TextBox::setSelection(qsizetype anchor, qsizetype cursor)
 {
+    m_goalX = -1;
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
     m_anchor = std::clamp<qsizetype>(anchor, 0, m_text.length());

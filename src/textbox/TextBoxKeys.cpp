@@ -144,7 +144,9 @@ void TextBox::moveCaret(Move move, bool keepAnchor)
         const bool towardsEnd = (move == Move::Right) != m_view->rows().isRightToLeftAt(m_cursor);
         position = towardsEnd ? selectionEnd() : selectionStart();
     }
+    const qreal goalX = m_goalX;
     setCursorPosition(position, keepAnchor);
+    m_goalX = goalX;
 }
 
 qsizetype TextBox::movedPosition(Move move)

@@ -128,6 +128,7 @@ RowChunk TextRows::layOut(qsizetype start)
     auto layout = std::make_shared<QTextLayout>(text, m_font);
     layout->setTextOption(option);
     layout->setCacheEnabled(true);
+    layout->setCursorMoveStyle(Qt::VisualMoveStyle);
     if (m_preeditPosition >= start && m_preeditPosition <= start + length &&
         (m_preeditPosition < start + length || endsLine))
         layout->setPreeditArea(int(m_preeditPosition - start), m_preedit);
@@ -211,14 +212,14 @@ qsizetype TextRows::knownStartBefore(qsizetype position, const Line &line)
     return approximateStart(position, line);
 }
 
-qsizetype TextRows::rowStartFor(qsizetype position)
+TextRows::RowRef TextRows::rowFor(qsizetype position)
 {
     const Line line = lineOf(position);
     qsizetype start = knownStartBefore(position, line);
     for (;;) {
         const RowChunk &chunk = chunkAt(start);
         if (chunk.endsLine || position < chunk.end)
-            return chunk.rowStart(chunk.rowOf(position));
+            return {&chunk, chunk.rowOf(position)};
         start = chunk.end;
     }
 }
@@ -239,18 +240,20 @@ qsizetype TextRows::startAfter(const RowChunk &chunk) const
 
 qsizetype TextRows::nextRowStart(qsizetype rowStart)
 {
-    const RowChunk &chunk = chunkAt(rowStart);
-    return chunk.rowCount > 1 ? chunk.rowStart(1) : startAfter(chunk);
+    const RowRef row = rowFor(rowStart);
+    return row.index + 1 < row.chunk->rowCount ? row.chunk->rowStart(row.index + 1)
+                                               : startAfter(*row.chunk);
 }
 
 qsizetype TextRows::previousRowStart(qsizetype rowStart)
 {
     if (rowStart == 0)
         return -1;
+    const RowRef row = rowFor(rowStart);
+    if (row.index > 0)
+        return row.chunk->rowStart(row.index - 1);
     const Line line = lineOf(rowStart);
-    if (rowStart == line.start)
-        return rowStartFor(lineOf(rowStart - 1).end);
-    return rowStartFor(rowStart - 1);
+    return rowStartFor(rowStart == line.start ? lineOf(rowStart - 1).end : rowStart - 1);
 }
 
 bool TextRows::extendIndexTowards(qsizetype position, int budgetMs)

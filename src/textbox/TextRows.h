@@ -59,8 +59,22 @@ public:
 
     // The rows from a row start on; start must be a row start.
     const RowChunk &chunkAt(qsizetype start);
+    // A row as the layout of its line shows it: a chunk laid out from a known row start before
+    // it, and the row's index there. A row is never laid out from its own start, which would
+    // lose what comes before it in its line (the direction of digits after Arabic, a break).
+    struct RowRef {
+        const RowChunk *chunk;
+        int index;
+
+        qsizetype start() const { return chunk->rowStart(index); }
+        qsizetype end() const { return chunk->rowEnd(index); }
+        QTextLine line() const { return chunk->layout->lineAt(index); }
+        bool wraps() const { return index + 1 < chunk->rowCount || !chunk->endsLine; }
+    };
+    // The row holding position; references stay valid until trim().
+    RowRef rowFor(qsizetype position);
     // The start of the row holding position.
-    qsizetype rowStartFor(qsizetype position);
+    qsizetype rowStartFor(qsizetype position) { return rowFor(position).start(); }
     // Where the rows after a chunk's last one start, or -1 after the text's last row.
     qsizetype startAfter(const RowChunk &chunk) const;
     // Keeps the cache of layouts small; references from chunkAt() are valid until then.

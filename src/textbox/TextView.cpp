@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextView.h"
 
+#include "textbox/TextBoundaries.h"
+
 #include <QPainter>
 #include <QTextLine>
 
@@ -33,15 +35,21 @@ void TextView::replaced()
 void TextView::forEachVisibleRow(const std::function<bool(const Row &)> &visit)
 {
     qreal y = Margin;
-    qsizetype start = std::min(m_top, m_text.length());
-    while (start >= 0 && y < m_size.height()) {
-        const RowChunk &chunk = m_rows.chunkAt(start);
-        for (int index = 0; index < chunk.rowCount && y < m_size.height(); ++index) {
-            if (!visit(Row{&chunk, index, y}))
+    TextRows::RowRef top = m_rows.rowFor(std::min(m_top, m_text.length()));
+    const RowChunk *chunk = top.chunk;
+    int first = top.index;
+    while (y < m_size.height()) {
+        for (int index = first; index < chunk->rowCount && y < m_size.height(); ++index) {
+            if (!visit(Row{chunk, index, y}))
                 return;
-            y += chunk.layout->lineAt(index).height();
+            y += chunk->layout->lineAt(index).height();
         }
-        start = m_rows.startAfter(chunk);
+        const qsizetype next = m_rows.startAfter(*chunk);
+        if (next < 0)
+            return;
+        // The chunks of a line follow on from each other; a new line starts a chunk of its own.
+        chunk = &m_rows.chunkAt(next);
+        first = 0;
     }
 }
 
@@ -131,11 +139,17 @@ QRectF TextView::caretRect(qsizetype position)
 qsizetype TextView::rowPosition(const RowChunk &chunk, int row, qreal x) const
 {
     const QTextLine line = chunk.layout->lineAt(row);
-    qsizetype position = chunk.start + line.xToCursor(x - Margin);
-    // A click past a wrapped row's end lands before the space it wraps at, not on the next row.
+    // In right-to-left rows Qt may answer the offset just before the row; the row holds the caret.
+    qsizetype position = std::max(chunk.start + line.xToCursor(x - Margin), chunk.rowStart(row));
+    // A click, Up or Down past a wrapped row's end stays on that row: before the space it wraps
+    // at, or before the last character of a row cut inside a word. The row's end is the next
+    // row's start, where Up would find the same row again.
     const qsizetype end = chunk.rowEnd(row);
-    if (position >= end && (row + 1 < chunk.rowCount || !chunk.endsLine))
-        position = std::max(chunk.rowStart(row), end - 1);
+    if (position >= end && (row + 1 < chunk.rowCount || !chunk.endsLine)) {
+        const bool atSpace = m_text.at(end - 1).isSpace();
+        position = std::max(chunk.rowStart(row),
+                            atSpace ? end - 1 : textboundaries::previousCharacter(m_text, end));
+    }
     return std::min(position, m_text.length());
 }
 
@@ -173,12 +187,11 @@ bool TextView::ensureVisible(qsizetype position)
     if (visible)
         return false;
     // Put the row at the bottom: walk up from it as far as the viewport's height allows.
-    qreal height = m_rows.chunkAt(row).layout->lineAt(0).height() + Margin;
+    qreal height = m_rows.rowFor(row).line().height() + Margin;
     qsizetype top = row;
     for (qsizetype above = m_rows.previousRowStart(top); above >= 0;
          above = m_rows.previousRowStart(top)) {
-        const RowChunk &chunk = m_rows.chunkAt(above);
-        height += chunk.layout->lineAt(0).height();
+        height += m_rows.rowFor(above).line().height();
         if (height > m_size.height())
             break;
         top = above;
@@ -195,7 +208,8 @@ void TextView::scrollRows(int rows)
             break;
         m_top = above;
     }
-    for (; rows > 0; --rows) {
+    // Down no further than where the text's last row is at the bottom.
+    for (; rows > 0 && !showsLastRow(); --rows) {
         const qsizetype below = m_rows.nextRowStart(m_top);
         if (below < 0)
             break;
@@ -203,11 +217,22 @@ void TextView::scrollRows(int rows)
     }
 }
 
+bool TextView::showsLastRow()
+{
+    bool shown = false;
+    forEachVisibleRow([&](const Row &row) {
+        const bool last = row.index + 1 == row.chunk->rowCount && m_rows.startAfter(*row.chunk) < 0;
+        if (last)
+            shown = row.y + row.chunk->layout->lineAt(row.index).height() <= m_size.height();
+        return true;
+    });
+    return shown;
+}
+
 qreal TextView::caretX(qsizetype position)
 {
-    const qsizetype start = m_rows.rowStartFor(position);
-    const RowChunk &chunk = m_rows.chunkAt(start);
-    return Margin + chunk.layout->lineAt(0).cursorToX(int(position - start));
+    const TextRows::RowRef row = m_rows.rowFor(position);
+    return Margin + row.line().cursorToX(int(position - row.chunk->start));
 }
 
 qsizetype TextView::positionRowsAway(qsizetype position, int rows, qreal x)
@@ -225,18 +250,18 @@ qsizetype TextView::positionRowsAway(qsizetype position, int rows, qreal x)
             return m_text.length();
         start = below;
     }
-    return rowPosition(m_rows.chunkAt(start), 0, x);
+    const TextRows::RowRef row = m_rows.rowFor(start);
+    return rowPosition(*row.chunk, row.index, x);
 }
 
 qsizetype TextView::visualMove(qsizetype position, bool right)
 {
-    const qsizetype start = m_rows.rowStartFor(position);
-    const RowChunk &chunk = m_rows.chunkAt(start);
-    const int local = int(position - start);
+    const RowChunk &chunk = *m_rows.rowFor(position).chunk;
+    const int local = int(position - chunk.start);
     const int moved =
         right ? chunk.layout->rightCursorPosition(local) : chunk.layout->leftCursorPosition(local);
     if (moved != local)
-        return start + moved;
+        return chunk.start + moved;
     return -1;
 }
 
@@ -247,15 +272,13 @@ qsizetype TextView::rowStart(qsizetype position)
 
 qsizetype TextView::rowEnd(qsizetype position)
 {
-    const qsizetype start = m_rows.rowStartFor(position);
-    const RowChunk &chunk = m_rows.chunkAt(start);
-    const qsizetype end = chunk.rowEnd(0);
-    const bool wraps = chunk.rowCount > 1 || !chunk.endsLine;
-    return wraps ? std::max(start, end - 1) : end;
+    const TextRows::RowRef row = m_rows.rowFor(position);
+    const qsizetype end = row.end();
+    return row.wraps() && end > row.start() && m_text.at(end - 1).isSpace() ? end - 1 : end;
 }
 
 std::pair<qsizetype, qsizetype> TextView::rowAt(qsizetype position)
 {
-    const qsizetype start = m_rows.rowStartFor(position);
-    return {start, m_rows.chunkAt(start).rowEnd(0)};
+    const TextRows::RowRef row = m_rows.rowFor(position);
+    return {row.start(), row.end()};
 }

@@ -47,6 +47,8 @@ public:
     // Scrolls by rows (negative: up), no further than the first row or the last.
     void scrollRows(int rows);
     int visibleRowCount();
+    // True when the text's last row is wholly on screen.
+    bool showsLastRow();
 
     // The position rows rows below (or above) position's row, at the horizontal place x.
     qsizetype positionRowsAway(qsizetype position, int rows, qreal x);

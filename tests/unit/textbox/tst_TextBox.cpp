@@ -38,6 +38,7 @@ private slots:
     void inputMethodSeesAWindowOfALongLine();
     void readOnlyTakesNoEdits();
     void tabIsTypedNotAFocusMove();
+    void wheelStopsAtTheLastRow();
     void caretStaysInViewInALongLine();
 };
 
@@ -170,6 +171,19 @@ void tst_TextBox::tabIsTypedNotAFocusMove()
     box->setReadOnly(true);
     QTest::keyClick(box, Qt::Key_Tab);
     QVERIFY(next->hasFocus());
+}
+
+void tst_TextBox::wheelStopsAtTheLastRow()
+{
+    ShownBox shown(QStringLiteral("one\ntwo\nthree"));
+    const QRect first = shown.box.cursorRect(0);
+    QWheelEvent down(QPointF(10, 10), QPointF(10, 10), {}, QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(shown.box.viewport(), &down);
+    QCOMPARE(shown.box.cursorRect(0), first); // it all fits: nothing to scroll
+    ShownBox tall(QStringLiteral("row\n").repeated(100));
+    QApplication::sendEvent(tall.box.viewport(), &down);
+    QVERIFY(tall.box.cursorRect(0).isEmpty()); // scrolled off the top
 }
 
 void tst_TextBox::caretStaysInViewInALongLine()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextBox.h"
 
+#include "textbox/TextBoxAccessible.h"
 #include "textbox/TextMimeData.h"
 #include "textbox/TextView.h"
 
@@ -10,6 +11,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QTimerEvent>
+
+#include <utility>
 
 namespace {
 // How long the background work on a long line's rows may hold the event loop at a time.
@@ -30,6 +33,9 @@ TextBox::TextBox(QWidget *parent)
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(false);
     m_view->rows().setFont(font());
+    installTextBoxAccessibleFactory();
+    connect(this, &TextBox::cursorPositionChanged, this, [this] { notifyCursorMoved(this); });
+    connect(this, &TextBox::selectionChanged, this, [this] { notifySelectionChanged(this); });
 }
 
 TextBox::~TextBox() = default;
@@ -46,7 +52,8 @@ void TextBox::setPlainText(const QString &text)
 
 void TextBox::setText(PieceTree text)
 {
-    m_text = std::move(text);
+    const PieceTree old = std::exchange(m_text, std::move(text));
+    notifyTextChanged(this, 0, old, old.length(), m_text.length());
     m_history.clear();
     m_view->rows().reset();
     m_view->setTop(0);
@@ -66,6 +73,7 @@ void TextBox::setReadOnly(bool readOnly)
         return;
     m_readOnly = readOnly;
     setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
+    notifyReadOnlyChanged(this);
     viewport()->update();
 }
 
@@ -128,6 +136,7 @@ void TextBox::replace(qsizetype from, qsizetype to, const QString &text, EditKin
     m_history.record(before, TextState{m_text, m_cursor, m_anchor}, kind, from, to - from,
                      text.size());
     m_goalX = -1;
+    notifyTextChanged(this, from, before.text, to - from, text.size());
     emit textChanged();
     emit cursorPositionChanged();
     if (hadSelection) {
@@ -169,7 +178,10 @@ QString TextBox::withOwnLineEnds(const QString &text) const
 void TextBox::showState(const TextState &state)
 {
     const qsizetype oldCursor = m_cursor;
-    m_text = state.text;
+    const PieceTree old = std::exchange(m_text, state.text);
+    // The history keeps whole texts, not where they differ: told as a replacement, which costs
+    // the same whatever the size.
+    notifyTextChanged(this, 0, old, old.length(), m_text.length());
     m_cursor = state.cursor;
     m_anchor = state.anchor;
     m_view->replaced();

@@ -107,8 +107,6 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    friend class TextBoxAccessible;
-
     enum class Move {
         Left,
         Right,

@@ -1,15 +1,17 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Prints the figures that bench/measure.sh recorded as one aligned plain-text table.
-#   meta  ID LABEL UNIT GOALKIND GOALVALUE
-#   value ID ROLE VALUE        (ROLE floor or tavlo; VALUE a number or "timeout:SECONDS")
-# The ratio is Tavlo's median over the floor's median. Goals: ratio (ratio <= value), max
-# (Tavlo's largest value <= value), zero (every Tavlo value is 0), none.
+#   meta  ID LABEL UNIT GOALKIND GOALVALUE REF   (REF: ref when the bare QPlainTextEdit is
+#                                                 measured too, noref when that does not apply)
+#   value ID ROLE VALUE        (ROLE floor, tavlo or ref; VALUE a number or "timeout:SECONDS")
+# The ratio is Tavlo's median over the floor's median, and the QPlainTextEdit's likewise. Goals:
+# ratio (ratio <= value), max (Tavlo's largest value <= value), zero (every Tavlo value is 0),
+# none. The verdict is Tavlo's.
 BEGIN { FS = "\t" }
 
 $1 == "meta" {
     if (!($2 in label))
         order[++count] = $2
-    label[$2] = $3; unit[$2] = $4; kind[$2] = $5; goal[$2] = $6
+    label[$2] = $3; unit[$2] = $4; kind[$2] = $5; goal[$2] = $6; hasref[$2] = ($7 == "ref")
     next
 }
 $1 == "value" {
@@ -59,31 +61,35 @@ function goaltext(id, g) {
     return "-"
 }
 
-function line(a, b, c, d, e, f, g, h, i, j, k) {
-    printf "%-52s %-4s %3s %9s %9s %9s %9s %9s %7s  %-15s %s\n", a, b, c, d, e, f, g, h, i, j, k
+function line(a, b, c, d, e, f, g, h, i, j, k, l, m) {
+    printf "%-53s %-4s %3s %9s %9s %9s %9s %7s  %9s %9s %7s  %-14s %s\n", a, b, c, d, e, f, g, h, i,
+        j, k, l, m
 }
 
+# The median of s over the floor's median f, shown; "" when there is none.
+function ratioof(s, f) {
+    if (f["med"] != "" && s["med"] != "" && f["med"] > 0)
+        return s["med"] / f["med"]
+    if (f["med"] != "" && f["med"] == 0 && s["med"] != "" && s["med"] == 0)
+        return 1
+    return ""
+}
+
+# The median and largest value, or "> N s" for a figure cut at its cap.
+function shownmed(s) { return (s["cap"] != "" && s["med"] == "") ? "> " s["cap"] " s" : show(s["med"]) }
+function shownmax(s) { return s["cap"] != "" ? "> " s["cap"] " s" : show(s["max"]) }
+
 END {
-    line("figure", "unit", "n", "floor min", "floor med", "tavlo min", "tavlo med", "tavlo max",
-         "ratio", "goal", "verdict")
-    line("------", "----", "-", "---------", "---------", "---------", "---------", "---------",
-         "-----", "----", "-------")
+    line("figure", "unit", "n", "floor med", "tavlo min", "tavlo med", "tavlo max", "ratio",
+         "QPTE med", "QPTE max", "ratio", "goal", "verdict")
+    line("------", "----", "-", "---------", "---------", "---------", "---------", "-----",
+         "--------", "--------", "-----", "----", "-------")
     for (r = 1; r <= count; r++) {
         id = order[r]
         stats(values[id SUBSEP "floor"], f)
         stats(values[id SUBSEP "tavlo"], t)
-        ratio = ""
-        if (f["med"] != "" && t["med"] != "" && f["med"] > 0)
-            ratio = t["med"] / f["med"]
-        if (f["med"] != "" && f["med"] == 0 && t["med"] != "" && t["med"] == 0)
-            ratio = 1
-        tmax = show(t["max"])
-        if (t["cap"] != "")
-            tmax = "> " t["cap"] " s"
-        fmin = show(f["min"]); fmed = show(f["med"])
-        if (f["cap"] != "" && f["med"] == "") {
-            fmin = "> " f["cap"] " s"; fmed = fmin
-        }
+        stats(values[id SUBSEP "ref"], q)
+        ratio = ratioof(t, f)
 
         verdict = "-"
         if (t["n"] == 0)
@@ -97,7 +103,11 @@ END {
         else if (kind[id] == "zero")
             verdict = (t["cap"] == "" && t["max"] == 0) ? "met" : "not met"
 
-        line(label[id], unit[id], t["n"], fmin, fmed, show(t["min"]), show(t["med"]), tmax,
-             show(ratio, "ratio"), goaltext(id), verdict)
+        qmed = "n/a"; qmax = "n/a"; qratio = "n/a"
+        if (hasref[id]) {
+            qmed = shownmed(q); qmax = shownmax(q); qratio = show(ratioof(q, f), "ratio")
+        }
+        line(label[id], unit[id], t["n"], shownmed(f), show(t["min"]), shownmed(t), shownmax(t),
+             show(ratio, "ratio"), qmed, qmax, qratio, goaltext(id), verdict)
     }
 }

@@ -13,6 +13,8 @@ if [ "${1:-}" = "--tests" ]; then
     # tools that drive the program and look at the screen as a person would; a private D-Bus for
     # the StatusNotifierItem tray.
     packages+=(xvfb fluxbox xdotool x11-utils xclip imagemagick dbus-daemon)
+    # What a screen reader reads of the note: the accessibility bus and its Python client.
+    packages+=(at-spi2-core python3-pyatspi)
     # The package check: a .deb with computed dependencies, validated as a distribution would.
     packages+=(dpkg-dev desktop-file-utils appstream lintian)
     # The layout check of the C++ files.

@@ -12,13 +12,13 @@
 #include "platform/x11/FramedPlacement.h"
 #include "platform/x11/WindowFrame.h"
 #include "storage/Document.h"
+#include "textbox/TextBox.h"
 #include "web/onTheWeb.h"
 
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QWindow>
 
@@ -61,13 +61,10 @@ void frmMain::createControls()
     m_txtFile->setFocusPolicy(Qt::NoFocus);
     setGeometryTwips(*m_txtFile, {540, 480, 1335, 285});
 
-    m_txt = new QPlainTextEdit(this);
+    // The box wraps at its width and has no scroll bars of its own.
+    m_txt = new TextBox(this);
     m_txt->setObjectName(QStringLiteral("txt"));
     m_txt->setAccessibleName(tr("Note"));
-    m_txt->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_txt->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    m_txt->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_txt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_txt->setFont(editorFont());
     setGeometryTwips(*m_txt, MainDesign::txt);
     m_document = new Document(*m_txt, m_platform.messageBoxes, [this] { return askSaveName(); });

@@ -14,14 +14,14 @@
 class QAction;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class PictureBox;
+class TextBox;
 class Document;
 class FramedPlacement;
 class TrayIconControl;
 class frmAbout;
 
-// The one editor window. It owns the editor, the hidden box holding the current document path,
+// The one editor window. It owns the text box, the hidden box holding the current document path,
 // the corner picture, the tray icon and the two popup menus, and turns clicks on them into calls:
 // on the document, the window manager, the shell and the About box.
 class frmMain : public QWidget {
@@ -31,7 +31,7 @@ public:
     ~frmMain() override;
 
     // Controls, named as designed.
-    QPlainTextEdit &txt() const { return *m_txt; }
+    TextBox &txt() const { return *m_txt; }
     QLineEdit &txtFile() const { return *m_txtFile; }
     PictureBox &pic() const { return *m_pic; }
     TrayIconControl &trayIcon() const { return m_platform.trayIcon; }
@@ -94,7 +94,7 @@ private:
 
     PlatformServices m_platform;
     CommonDialog m_comDlg;
-    QPlainTextEdit *m_txt = nullptr;
+    TextBox *m_txt = nullptr;
     Document *m_document = nullptr;
     QLineEdit *m_txtFile = nullptr;
     PictureBox *m_pic = nullptr;

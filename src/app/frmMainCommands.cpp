@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 
 using namespace MenuDesign;
 

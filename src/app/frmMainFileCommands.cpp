@@ -4,10 +4,10 @@
 
 #include "app/MenuDesign.h"
 #include "storage/Document.h"
+#include "textbox/TextBox.h"
 
 #include <QAction>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 
 namespace {
 
@@ -62,8 +62,9 @@ void frmMain::clearDoc()
 
 void frmMain::updateFileCommands()
 {
-    // While a file is read or written, or an opened text goes into the editor, the commands that
-    // would start another file operation or replace the text wait; Exit still works.
+    // While a file is read or written, the commands that would start another file operation or
+    // replace the text wait; Exit and typing still work (the box takes no typing only while a
+    // file is read).
     using namespace MenuDesign;
     const bool busy = m_document->isBusy();
     for (const short index : {FileClear, FileOpen, FileSave})

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/DistinctCharacters.h"
 
-void DistinctCharacters::add(char32_t codePoint, QStringView units)
+void DistinctCharacters::add(char32_t codePoint)
 {
     if (m_seen.contains(codePoint))
         return;
     m_seen.insert(codePoint);
-    m_text.append(units);
+    if (QChar::requiresSurrogates(codePoint)) {
+        m_text.append(QChar(QChar::highSurrogate(codePoint)));
+        m_text.append(QChar(QChar::lowSurrogate(codePoint)));
+    } else {
+        m_text.append(QChar(char16_t(codePoint)));
+    }
 }

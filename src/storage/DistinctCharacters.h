@@ -7,8 +7,8 @@
 // Collects characters once each, in the order they first appear, for messages to the user.
 class DistinctCharacters {
 public:
-    // units: the character as it stands in the text (two units outside the BMP).
-    void add(char32_t codePoint, QStringView units);
+    // A lone surrogate is kept as the one unit it is.
+    void add(char32_t codePoint);
     bool isEmpty() const { return m_text.isEmpty(); }
     const QString &text() const { return m_text; }
 

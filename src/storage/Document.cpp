@@ -3,33 +3,28 @@
 
 #include "platform/MessageBoxes.h"
 #include "storage/DocumentFiles.h"
-#include "storage/DocumentLoader.h"
 #include "storage/DocumentMessages.h"
-#include "storage/EditorText.h"
 #include "storage/FileJob.h"
-#include "storage/LongLines.h"
 #include "storage/OpenProgress.h"
+#include "textbox/TextBox.h"
 
-#include <QPlainTextEdit>
-
-Document::Document(QPlainTextEdit &editor, MessageBoxes &messageBoxes, AskSaveName askSaveName)
+Document::Document(TextBox &editor, MessageBoxes &messageBoxes, AskSaveName askSaveName)
     : QObject(&editor)
     , m_editor(editor)
     , m_messageBoxes(messageBoxes)
     , m_askSaveName(std::move(askSaveName))
     , m_fileJob(new FileJob(this))
-    , m_loader(new DocumentLoader(editor))
     , m_progress(new OpenProgress(editor))
 {
     connect(m_fileJob, &FileJob::runningChanged, this, &Document::busyChanged);
-    connect(m_loader, &DocumentLoader::progressed, m_progress, &OpenProgress::showInserted);
+    m_editor.setLineEnd(lineEndCharacters(m_format.lineEnd).toString());
 }
 
 Document::~Document() = default;
 
 bool Document::isBusy() const
 {
-    return m_fileJob->isRunning() || m_loader->isRunning();
+    return m_fileJob->isRunning();
 }
 
 QWidget *Document::dialogParent() const
@@ -39,25 +34,27 @@ QWidget *Document::dialogParent() const
 
 void Document::stopForExit()
 {
+    m_stopped = true;
     m_fileJob->waitForFinished();
-    m_loader->cancel();
 }
 
 void Document::clear()
 {
     if (isBusy())
         return;
-    setEditorText(m_editor, QString());
+    m_editor.setText(PieceTree());
     setFile(QString(), TextFormat(), std::nullopt);
-    m_openedWithLosses = DecodedDocument();
+    m_endsInHalfCharacter = false;
 }
 
+// Enter and pasted text follow the line ends of the file the text belongs to.
 void Document::setFile(const QString &path, const TextFormat &format,
                        const std::optional<platform::FileStamp> &stamp)
 {
     m_format = format;
     m_stamp = stamp;
     m_path = path;
+    m_editor.setLineEnd(lineEndCharacters(format.lineEnd).toString());
     emit pathChanged(path);
 }
 
@@ -76,64 +73,31 @@ void Document::endOpen()
 {
     m_progress->hide();
     m_editor.setReadOnly(false);
-    emit busyChanged();
 }
 
 void Document::openFinished(const QString &path, const OpenOutcome &outcome)
 {
-    if (outcome.missing || !outcome.read.ok)
-        endOpen();
+    if (m_stopped)
+        return;
+    endOpen();
     if (outcome.missing) {
-        // A new file under that name: the next Save creates it with the editor's text.
+        // A new file under that name: the next Save creates it with the box's text.
         setFile(path, TextFormat(), std::nullopt);
-        m_openedWithLosses = DecodedDocument();
+        m_endsInHalfCharacter = false;
         return;
     }
     if (!outcome.read.ok) {
-        // The editor and the document path stay as they were, so that a later Save cannot
-        // write this text over the file that could not be opened.
+        // The text and the document path stay as they were, so that a later Save cannot write
+        // this text over the file that could not be opened.
         m_messageBoxes.warn(dialogParent(), tr("Open"),
                             DocumentMessages::openFailed(path, outcome.read.error));
         return;
     }
-    if (outcome.longestLine > SlowLineLength &&
-        !m_messageBoxes.confirm(dialogParent(), tr("Open"),
-                                DocumentMessages::slowLongLine(path, outcome.longestLine),
-                                tr("Open Anyway"))) {
-        endOpen();
-        return;
-    }
-    // The rest of the open waits until the whole text is in the editor.
-    const platform::FileStamp stamp = outcome.read.stamp;
-    connect(
-        m_loader, &DocumentLoader::finished, this,
-        [this, path, document = outcome.document, stamp] {
-            setFile(path, document.format, stamp);
-            showDocument(path, document);
-        },
-        Qt::SingleShotConnection);
-    m_loader->start(outcome.slices);
-    emit busyChanged();
-}
-
-void Document::showDocument(const QString &path, const DecodedDocument &document)
-{
-    endOpen();
-    m_openedWithLosses = document;
+    m_editor.setText(outcome.text);
+    setFile(path, outcome.document.format, outcome.read.stamp);
+    m_endsInHalfCharacter = outcome.document.incompleteLastCharacter;
     m_editor.setFocus();
-    warnAboutOpened(path, document);
-}
-
-void Document::warnAboutOpened(const QString &path, const DecodedDocument &document)
-{
-    if (document.mixedLineEnds)
-        m_messageBoxes.warn(dialogParent(), tr("Open"), DocumentMessages::mixedLineEnds(path));
-    if (!document.charactersEditorCannotHold.isEmpty()) {
-        m_messageBoxes.warn(
-            dialogParent(), tr("Open"),
-            DocumentMessages::editorCannotHold(path, document.charactersEditorCannotHold));
-    }
-    if (document.incompleteLastCharacter) {
+    if (m_endsInHalfCharacter) {
         m_messageBoxes.warn(dialogParent(), tr("Open"),
                             DocumentMessages::incompleteLastCharacter(path));
     }
@@ -150,10 +114,9 @@ void Document::save(const QString &path)
 // otherwise gives back the very bytes it came from.
 bool Document::agreesToChangeBytes(const QString &path)
 {
-    if (m_openedWithLosses.savesBackUnchanged())
-        return true;
-    return m_messageBoxes.confirm(dialogParent(), tr("Save"),
-                                  DocumentMessages::saveChangesBytes(path, m_openedWithLosses),
+    return !m_endsInHalfCharacter ||
+           m_messageBoxes.confirm(dialogParent(), tr("Save"),
+                                  DocumentMessages::saveDropsHalfCharacter(path),
                                   tr("Save Anyway"));
 }
 
@@ -163,8 +126,8 @@ void Document::startSave(const QString &path, const TextFormat &format)
     // chosen in the Save As dialog was already confirmed there.
     const std::optional<platform::FileStamp> expected =
         path == m_path ? m_stamp : std::optional<platform::FileStamp>();
-    // The encoder turns the editor's paragraph separators into line ends on the worker thread.
-    const QString text = editorRawText(m_editor);
+    // A snapshot of the text as it is now: the worker encodes it while typing goes on.
+    const PieceTree text = m_editor.text();
     m_fileJob->run<SaveOutcome>(
         [path, text, format, expected] { return writeDocument(path, text, format, expected); },
         [this, path, format](SaveOutcome outcome) { saveFinished(path, format, outcome); });
@@ -201,7 +164,7 @@ void Document::saveFinished(const QString &path, const TextFormat &format,
         saveElsewhere(format);
         return;
     }
-    m_openedWithLosses = DecodedDocument();
+    m_endsInHalfCharacter = false;
     setFile(path, format, outcome.stamp);
 }
 

@@ -2,11 +2,11 @@
 #include "storage/DocumentCodec.h"
 
 #include "storage/DistinctCharacters.h"
-#include "storage/EditorCharacters.h"
 #include "storage/LineEnds.h"
 #include "storage/Utf16.h"
 #include "storage/Utf8.h"
 #include "storage/Windows1252.h"
+#include "textbox/PieceTree.h"
 
 #include <algorithm>
 #include <utility>
@@ -60,45 +60,41 @@ DecodedText decodeText(QByteArrayView bytes)
     return {windows1252::decode(bytes), TextEncoding::Windows1252};
 }
 
-bool isLineBreak(char32_t codePoint)
+bool endsWithLineEnd(const PieceTree &text)
 {
-    // The editor hands its line breaks back as paragraph separators; the file gets line ends.
-    return codePoint == u'\n' || codePoint == QChar::ParagraphSeparator;
+    return !text.isEmpty() && isLineEndUnit(text.at(text.length() - 1));
 }
 
 // One pass into an allocation big enough for any text of this length, trimmed to what was written
 // at the end: only the pages written to are ever touched. A text with a character the encoding
 // lacks gives no bytes, only the list of such characters.
 template <typename Writer>
-EncodedDocument encodeWith(QStringView text, const TextFormat &format, QByteArrayView bom)
+EncodedDocument encodeWith(const PieceTree &text, const TextFormat &format, QByteArrayView bom)
 {
     const QStringView lineEnd = lineEndCharacters(format.lineEnd);
-    const qsizetype lineEndSize = lineEnd.size() * Writer::size(u'\r');
-    const bool appendLineEnd =
-        format.appendFinalLineEnd && (text.isEmpty() || !isLineBreak(text.back().unicode()));
-    const qsizetype mostPerUnit = std::max<qsizetype>(Writer::MostBytesPerUnit, lineEndSize);
+    const bool appendLineEnd = format.appendFinalLineEnd && !endsWithLineEnd(text);
 
-    QByteArray bytes(bom.size() + (text.size() + 1) * mostPerUnit, Qt::Uninitialized);
+    QByteArray bytes(bom.size() + (text.length() + lineEnd.size()) * Writer::MostBytesPerUnit,
+                     Qt::Uninitialized);
     char *out = std::copy(bom.begin(), bom.end(), bytes.data());
-    const auto writeLineEnd = [&] {
-        for (const QChar unit : lineEnd)
-            out = Writer::write(out, unit.unicode());
-    };
     DistinctCharacters missing;
-    utf16::forEachCodePoint(text, [&](char32_t codePoint, QStringView units) {
-        if (codePoint < 0x80 && codePoint != u'\n')
+    utf16::CodePointJoiner codePoints([&out, &missing](char32_t codePoint) {
+        if (codePoint < 0x80)
             out = Writer::write(out, codePoint); // every encoding here holds ASCII
-        else if (isLineBreak(codePoint))
-            writeLineEnd();
         else if (Writer::size(codePoint) == 0)
-            missing.add(codePoint, units);
+            missing.add(codePoint);
         else
             out = Writer::write(out, codePoint);
     });
+    text.forEachChunk(0, text.length(), [&codePoints](QStringView chunk) {
+        codePoints.add(chunk);
+        return true;
+    });
+    if (appendLineEnd)
+        codePoints.add(lineEnd);
+    codePoints.finish();
     if (!missing.isEmpty())
         return {{}, missing.text()};
-    if (appendLineEnd)
-        writeLineEnd();
     Q_ASSERT(out <= bytes.data() + bytes.size());
     bytes.truncate(out - bytes.data());
     bytes.squeeze();
@@ -110,20 +106,17 @@ EncodedDocument encodeWith(QStringView text, const TextFormat &format, QByteArra
 DecodedDocument decodeDocument(const QByteArray &bytes)
 {
     DecodedText decoded = decodeText(bytes);
-    const LineEndSummary lineEnds = normalizeLineEnds(decoded.text);
-
     DecodedDocument document;
-    document.text = std::move(decoded.text);
     document.format.encoding = decoded.encoding;
-    document.format.lineEnd = lineEnds.first.value_or(LineEnd::CrLf);
-    document.format.appendFinalLineEnd = lineEnds.endsWithLineEnd;
-    document.mixedLineEnds = lineEnds.mixed;
-    document.charactersEditorCannotHold = charactersEditorCannotHold(document.text);
+    document.format.lineEnd = firstLineEnd(decoded.text).value_or(LineEnd::CrLf);
+    document.format.appendFinalLineEnd =
+        !decoded.text.isEmpty() && isLineEndUnit(decoded.text.back());
     document.incompleteLastCharacter = decoded.incompleteLastCharacter;
+    document.text = std::move(decoded.text);
     return document;
 }
 
-EncodedDocument encodeDocument(const QString &text, const TextFormat &format)
+EncodedDocument encodeDocument(const PieceTree &text, const TextFormat &format)
 {
     switch (format.encoding) {
     case TextEncoding::Utf8:

@@ -6,20 +6,15 @@
 #include <QByteArray>
 #include <QString>
 
-struct DecodedDocument {
-    QString text; // every line end (CR LF, LF, CR) turned into '\n'
-    TextFormat format;
-    bool mixedLineEnds = false; // the file used more than one line-end style
-    // Distinct characters that would not come back unchanged from the editor; empty if none.
-    QString charactersEditorCannotHold;
-    // A UTF-16 file of an odd length: its last byte is half a character, which no text can hold.
-    bool incompleteLastCharacter = false;
+class PieceTree;
 
-    // True when saving the text unedited gives back the very bytes it was decoded from.
-    bool savesBackUnchanged() const
-    {
-        return !mixedLineEnds && charactersEditorCannotHold.isEmpty() && !incompleteLastCharacter;
-    }
+struct DecodedDocument {
+    QString text; // as in the file, line ends included
+    // Its lineEnd is the file's first line end, or a new note's when it has none.
+    TextFormat format;
+    // A UTF-16 file of an odd length: its last byte is half a character, which no text can hold,
+    // so a save cannot give it back.
+    bool incompleteLastCharacter = false;
 };
 
 // Never fails: bytes that are no Unicode text are read as Windows-1252, which holds any byte.
@@ -32,5 +27,6 @@ struct EncodedDocument {
     QString unrepresentable;
 };
 
-// text uses '\n' line ends, or the paragraph separators of the editor's raw text.
-EncodedDocument encodeDocument(const QString &text, const TextFormat &format);
+// The text's units go out as they are, line ends included; format.lineEnd is added only after a
+// last line that lacks one, when format.appendFinalLineEnd says so.
+EncodedDocument encodeDocument(const PieceTree &text, const TextFormat &format);

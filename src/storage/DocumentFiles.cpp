@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/DocumentFiles.h"
 
-#include "storage/LongLines.h"
-#include "storage/TextSlices.h"
-
 OpenOutcome readDocument(const QString &path)
 {
     OpenOutcome outcome;
@@ -17,13 +14,13 @@ OpenOutcome readDocument(const QString &path)
     if (outcome.read.ok) {
         outcome.document = decodeDocument(outcome.read.bytes);
         outcome.read.bytes.clear();
-        outcome.longestLine = longestLineLength(outcome.document.text);
-        outcome.slices = cutIntoSlices(std::move(outcome.document.text));
+        // Taken, not copied: one copy of a large text at a time.
+        outcome.text = PieceTree(std::move(outcome.document.text));
     }
     return outcome;
 }
 
-SaveOutcome writeDocument(const QString &path, const QString &text, const TextFormat &format,
+SaveOutcome writeDocument(const QString &path, const PieceTree &text, const TextFormat &format,
                           const std::optional<platform::FileStamp> &expected)
 {
     SaveOutcome outcome;

@@ -4,8 +4,7 @@
 #include "platform/posix/PosixFileStamp.h"
 #include "storage/DocumentCodec.h"
 #include "storage/openAndSave.h"
-
-#include <QStringList>
+#include "textbox/PieceTree.h"
 
 #include <optional>
 
@@ -17,10 +16,9 @@ struct OpenOutcome {
     // The name was confirmed through the create prompt: there is no file yet.
     bool missing = false;
     openAndSave::ReadResult read;
-    // The text is in slices, ready to go into the editor; document.text is empty.
+    // document.text is empty: the text went into the tree, ready for the text box.
     DecodedDocument document;
-    QStringList slices;
-    qsizetype longestLine = 0;
+    PieceTree text;
 };
 
 OpenOutcome readDocument(const QString &path);
@@ -38,5 +36,5 @@ struct SaveOutcome {
 
 // Writes only over a file that still has the stamp expected, when one is given; a file that is
 // gone is simply written anew.
-SaveOutcome writeDocument(const QString &path, const QString &text, const TextFormat &format,
+SaveOutcome writeDocument(const QString &path, const PieceTree &text, const TextFormat &format,
                           const std::optional<platform::FileStamp> &expected);

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/DocumentMessages.h"
 
-#include "storage/DocumentCodec.h"
-
 #include <QCoreApplication>
 #include <QDir>
-#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -61,28 +58,6 @@ QString saveFailed(const QString &path, const QString &reason)
         .arg(quoted(path), reason);
 }
 
-QString mixedLineEnds(const QString &path)
-{
-    return tr("%1 mixes different kinds of line ends. When you save it, all its line ends "
-              "will be made like the first one.")
-        .arg(quoted(path));
-}
-
-QString slowLongLine(const QString &path, qsizetype length)
-{
-    return tr("%1 has a line of %2 characters. The editor is slow with lines that long: opening "
-              "the file and every key press in that line can take from seconds to minutes.\n\n"
-              "Open it anyway?")
-        .arg(quoted(path), QLocale().toString(length));
-}
-
-QString editorCannotHold(const QString &path, const QString &characters)
-{
-    return tr("%1 contains characters that the editor cannot keep as they are: %2.\n\n"
-              "If you save it, they will be stored as line ends or left out.")
-        .arg(quoted(path), describeCharacters(characters));
-}
-
 QString incompleteLastCharacter(const QString &path)
 {
     return tr("%1 ends in half a character: its last byte is left over from UTF-16 text. If you "
@@ -90,20 +65,12 @@ QString incompleteLastCharacter(const QString &path)
         .arg(quoted(path));
 }
 
-QString saveChangesBytes(const QString &path, const DecodedDocument &openedAs)
+QString saveDropsHalfCharacter(const QString &path)
 {
-    QStringList changes;
-    if (openedAs.mixedLineEnds)
-        changes << tr("all its line ends will be made like the first one");
-    if (!openedAs.charactersEditorCannotHold.isEmpty()) {
-        changes << tr("%1 will be stored as line ends or left out")
-                       .arg(describeCharacters(openedAs.charactersEditorCannotHold));
-    }
-    if (openedAs.incompleteLastCharacter)
-        changes << tr("the half character at its end will be left out");
-    return tr("Saving will change more than your edits in the text that came from %1:\n\n- %2"
-              "\n\nSave anyway? Nothing has been saved yet.")
-        .arg(quoted(path), changes.join(QStringLiteral("\n- ")));
+    return tr("Saving will leave out the half character at the end of the text that came from "
+              "%1, which changes more than your edits.\n\nSave anyway? Nothing has been saved "
+              "yet.")
+        .arg(quoted(path));
 }
 
 QString changedOnDisk(const QString &path)

@@ -3,13 +3,15 @@
 
 #include "storage/TextFormat.h"
 
+#include <QStringView>
+
 #include <optional>
 
-struct LineEndSummary {
-    std::optional<LineEnd> first; // none when the text has no line end
-    bool mixed = false;           // more than one style was found
-    bool endsWithLineEnd = false;
-};
+// A unit that ends a line, alone (LF, CR) or with the other (CR LF).
+inline bool isLineEndUnit(QChar unit)
+{
+    return unit == u'\r' || unit == u'\n';
+}
 
-// Turns every CR LF, LF and CR into '\n' in place, in one pass, and says what it found.
-LineEndSummary normalizeLineEnds(QString &text);
+// The kind of the text's first line end; none when it has no line end.
+std::optional<LineEnd> firstLineEnd(QStringView text);

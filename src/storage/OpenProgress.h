@@ -3,19 +3,16 @@
 
 #include <QProgressBar>
 
-class QPlainTextEdit;
+class QAbstractScrollArea;
 
-// How far an Open has got, shown along the bottom of the editor while the file is read and its
-// text goes in, and hidden otherwise. It lies over the editor rather than beside it, so the window
-// keeps its design layout.
+// A busy bar along the bottom of the text box while a file is read, hidden otherwise. It lies
+// over the box rather than beside it, so the window keeps its design layout.
 class OpenProgress : public QProgressBar {
     Q_OBJECT
 public:
-    explicit OpenProgress(QPlainTextEdit &editor);
+    explicit OpenProgress(QAbstractScrollArea &box);
 
-    // The file is being read: no percentage yet.
     void showReading();
-    void showInserted(int percent);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -23,5 +20,5 @@ protected:
 private:
     void place();
 
-    QPlainTextEdit &m_editor;
+    QAbstractScrollArea &m_box;
 };

@@ -6,6 +6,7 @@
 #include <QSysInfo>
 
 #include <optional>
+#include <utility>
 
 namespace utf16 {
 
@@ -14,21 +15,49 @@ std::optional<QString> decode(QByteArrayView bytes, QSysInfo::Endian byteOrder);
 
 bool hasUnpairedSurrogate(QStringView text);
 
-// Calls visit(codePoint, units) for each code point; an unpaired surrogate is passed as itself.
-template <typename Visit> void forEachCodePoint(QStringView text, Visit visit)
-{
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size;) {
-        const char16_t unit = text[i].unicode();
-        if (QChar::isHighSurrogate(unit) && i + 1 < size && text[i + 1].isLowSurrogate()) {
-            visit(QChar::surrogateToUcs4(unit, text[i + 1].unicode()), text.sliced(i, 2));
-            i += 2;
-        } else {
-            visit(char32_t(unit), text.sliced(i, 1));
-            ++i;
+// Turns UTF-16 units, handed over a chunk at a time, into code points: a surrogate pair may be
+// split between two chunks. An unpaired surrogate is passed on as itself.
+template <typename Visit> class CodePointJoiner {
+public:
+    explicit CodePointJoiner(Visit visit)
+        : m_visit(std::move(visit))
+    {}
+
+    void add(QStringView units)
+    {
+        for (const QChar unit : units) {
+            if (m_high == 0 && !unit.isSurrogate())
+                m_visit(char32_t(unit.unicode()));
+            else
+                addUnit(unit.unicode());
         }
     }
-}
+    // After the last chunk: a high surrogate still waiting has no partner.
+    void finish()
+    {
+        if (m_high != 0)
+            m_visit(char32_t(m_high));
+        m_high = 0;
+    }
+
+private:
+    void addUnit(char16_t unit)
+    {
+        if (m_high != 0 && QChar::isLowSurrogate(unit)) {
+            m_visit(QChar::surrogateToUcs4(m_high, unit));
+            m_high = 0;
+            return;
+        }
+        finish();
+        if (QChar::isHighSurrogate(unit))
+            m_high = unit;
+        else
+            m_visit(char32_t(unit));
+    }
+
+    Visit m_visit;
+    char16_t m_high = 0;
+};
 
 // Per code point output, for the document encoder; a lone surrogate is no UTF-16 text either.
 template <QSysInfo::Endian byteOrder> struct Writer {

@@ -24,7 +24,8 @@ TextBox::TextBox(QWidget *parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
-    setAcceptDrops(true);
+    // Drops arrive at the viewport and come on from there.
+    viewport()->setAcceptDrops(true);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(false);
@@ -96,7 +97,6 @@ void TextBox::caretMoved(qsizetype oldCursor, qsizetype oldAnchor)
 {
     if (m_cursor == oldCursor && m_anchor == oldAnchor)
         return;
-    m_history.closeStep();
     if (m_cursor != oldCursor)
         emit cursorPositionChanged();
     const bool hadSelection = oldCursor != oldAnchor;
@@ -120,7 +120,7 @@ void TextBox::replace(qsizetype from, qsizetype to, const QString &text, EditKin
     const TextState before{m_text, m_cursor, m_anchor};
     const bool hadSelection = hasSelection();
     m_text = m_text.removed(from, to - from).inserted(from, text);
-    m_view->rows().edited(from, to - from, text.size());
+    m_view->edited(from, to - from, text.size());
     m_cursor = m_anchor = from + text.size();
     const bool couldUndo = m_history.canUndo();
     m_history.record(before, TextState{m_text, m_cursor, m_anchor}, kind, from, to - from,
@@ -170,7 +170,7 @@ void TextBox::showState(const TextState &state)
     m_text = state.text;
     m_cursor = state.cursor;
     m_anchor = state.anchor;
-    m_view->rows().reset();
+    m_view->replaced();
     m_goalX = -1;
     emit textChanged();
     if (m_cursor != oldCursor)
@@ -355,7 +355,6 @@ void TextBox::focusInEvent(QFocusEvent *event)
 void TextBox::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
-    m_history.closeStep();
     m_caretBlink.stop();
     viewport()->update();
 }

@@ -66,6 +66,8 @@ public:
     // Undo, Redo, Cut, Copy, Paste, Delete and Select All, as every text box offers them.
     QMenu *createStandardContextMenu(QWidget *parent = nullptr);
 
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 public slots:
     void undo();
     void redo();
@@ -97,7 +99,6 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;

@@ -25,7 +25,7 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
             from = std::clamp<qsizetype>(m_cursor + event->replacementStart(), 0, m_text.length());
             to = std::clamp<qsizetype>(from + event->replacementLength(), from, m_text.length());
         }
-        replace(from, to, event->commitString(), EditKind::Typing);
+        replace(from, to, event->commitString(), EditKind::Other);
     }
     m_preedit = event->preeditString();
     m_preeditCursor = int(m_preedit.size());

@@ -152,9 +152,14 @@ qsizetype TextBox::movedPosition(Move move)
         const qsizetype moved = m_view->visualMove(m_cursor, right);
         if (moved >= 0)
             return moved;
-        // At the row's edge on screen: on to the next or previous line.
-        return right != rightToLeft ? nextCharacter(m_text, m_cursor)
-                                    : previousCharacter(m_text, m_cursor);
+        // At the row's edge on screen: on to the next or previous line, over its line end.
+        const bool forward = right != rightToLeft;
+        const qsizetype line = m_text.lineAt(m_cursor);
+        if (forward && m_cursor == m_text.lineEnd(line) && line + 1 < m_text.lineCount())
+            return m_text.lineStart(line + 1);
+        if (!forward && line > 0 && m_cursor == m_text.lineStart(line))
+            return m_text.lineEnd(line - 1);
+        return forward ? nextCharacter(m_text, m_cursor) : previousCharacter(m_text, m_cursor);
     }
     case Move::WordLeft:
         return rightToLeft ? nextWord(m_text, m_cursor) : previousWord(m_text, m_cursor);

@@ -176,12 +176,8 @@ void TextBox::dropText(const QString &text, qsizetype position, bool moveFromHer
     const qsizetype target = position > end ? position - (end - start) : position;
     const TextState before{m_text, m_cursor, m_anchor};
     const PieceTree moved = m_text.removed(start, end - start).inserted(target, inserted);
-    m_history.closeStep();
-    m_history.record(before, TextState{moved, target + inserted.size(), target}, EditKind::Other,
-                     std::min(start, target),
-                     std::max(end, target + inserted.size()) - std::min(start, target),
-                     std::max(end, target + inserted.size()) - std::min(start, target));
-    m_history.closeStep();
-    showState(TextState{moved, target + inserted.size(), target});
+    const TextState after{moved, target + inserted.size(), target + inserted.size()};
+    m_history.recordMove(before, after, start, end - start, position);
+    showState(after);
     emit undoAvailable(true);
 }

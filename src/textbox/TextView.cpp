@@ -16,6 +16,20 @@ void TextView::setViewportSize(const QSize &size)
     m_top = m_rows.rowStartFor(std::min(m_top, m_text.length()));
 }
 
+void TextView::edited(qsizetype position, qsizetype removed, qsizetype inserted)
+{
+    m_rows.edited(position, removed, inserted);
+    if (m_top > position)
+        m_top = std::max(position, m_top - removed) + (m_top >= position + removed ? inserted : 0);
+    m_top = m_rows.rowStartFor(std::min(m_top, m_text.length()));
+}
+
+void TextView::replaced()
+{
+    m_rows.reset();
+    m_top = m_rows.rowStartFor(std::min(m_top, m_text.length()));
+}
+
 void TextView::forEachVisibleRow(const std::function<bool(const Row &)> &visit)
 {
     qreal y = Margin;

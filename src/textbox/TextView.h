@@ -26,6 +26,12 @@ public:
     qsizetype top() const { return m_top; }
     void setTop(qsizetype rowStart) { m_top = rowStart; }
 
+    // After an edit: at position, removed units went and inserted units came. The top row stays
+    // on the same text.
+    void edited(qsizetype position, qsizetype removed, qsizetype inserted);
+    // The whole text changed (undo, redo): the top row stays where it was, as far as it can.
+    void replaced();
+
     struct Selection {
         qsizetype start = 0;
         qsizetype end = 0;

@@ -1,17 +1,130 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Stand-in until the real grouping lands: every edit is a step of its own.
 #include "textbox/UndoHistory.h"
 
-void UndoHistory::record(const TextState &before, const TextState &after, EditKind, qsizetype,
-                         qsizetype, qsizetype)
+// The steps follow what Qt 6's QPlainTextEdit does, as watched with its own key events:
+// - A step never ends by time, by a caret move, a click or a focus change. Typing joins the step
+//   before it when it lands where that step last inserted text, so typing, moving away and coming
+//   back, then typing on is still one step; typing anywhere else starts a new one.
+// - Paste, an input method's commit, a drop and typing over a selection start a step of their
+//   own, and typing after them carries that step on. After a line break typing starts afresh, so
+//   each Enter is a step.
+// - Backspace and Delete runs are one step, mixed in any order, as long as each removal touches
+//   the text the last removed. A removed line break, a removed selection (cut included) and
+//   removals after typing are steps of their own.
+// - Qt joins typing through its text buffer, which never forgets: typing after undoing a removal,
+//   or after undo and redo, carries the older typing step on, but typing after undoing an
+//   insertion does not. m_insertedTotal stands for that buffer.
+// - Undo puts the caret where the step's first edit ended in the old text (the start of typed
+//   text, the end of text that comes back); after a drop, where the text was dropped. Redo puts
+//   it where the step's last edit ended. Neither leaves a selection.
+// Qt also keeps apart removals of neighbouring characters that were typed at different times;
+// that subtlety is not followed here.
+
+namespace {
+
+bool hasLineBreak(const PieceTree &text, qsizetype offset, qsizetype count)
 {
-    m_undo.append(Step{before, after});
+    bool found = false;
+    text.forEachChunk(offset, count, [&found](QStringView chunk) {
+        found = chunk.contains(u'\n') || chunk.contains(u'\r');
+        return !found;
+    });
+    return found;
+}
+
+TextState withCaret(TextState state, qsizetype caret)
+{
+    state.cursor = state.anchor = caret;
+    return state;
+}
+
+} // namespace
+
+void UndoHistory::record(const TextState &before, const TextState &after, EditKind kind,
+                         qsizetype position, qsizetype removed, qsizetype inserted)
+{
+    if (removed == 0 && inserted == 0)
+        return;
     m_redo.clear();
+    const qsizetype insertedBefore = m_insertedTotal;
+    m_insertedTotal += inserted;
+    const qsizetype end = position + inserted;
+    const bool typed =
+        kind == EditKind::Typing && removed == 0 && !hasLineBreak(after.text, position, inserted);
+    if (typed && joinsTyping(position, insertedBefore)) {
+        Step &step = m_undo.last();
+        step.after = withCaret(after, end);
+        step.typingEnd = end;
+        step.insertedTotal = m_insertedTotal;
+        return;
+    }
+    const bool singleRemoval = (kind == EditKind::Backspace || kind == EditKind::Delete) &&
+                               inserted == 0 && before.cursor == before.anchor &&
+                               !hasLineBreak(before.text, position, removed);
+    if (singleRemoval && joinsRemoval(position, removed)) {
+        extendRemoval(after, position, removed);
+        return;
+    }
+    startStep(before, after, position + removed, end, inserted > 0);
+    if (singleRemoval)
+        m_undo.last().removalPoint = position;
+}
+
+void UndoHistory::recordMove(const TextState &before, const TextState &after, qsizetype from,
+                             qsizetype count, qsizetype to)
+{
+    if (count == 0)
+        return;
+    m_redo.clear();
+    m_insertedTotal += count;
+    const qsizetype landing = to > from ? to - count : to;
+    startStep(before, after, to, landing + count, true);
+}
+
+bool UndoHistory::joinsTyping(qsizetype position, qsizetype insertedBefore) const
+{
+    return !m_undo.isEmpty() && m_undo.last().typingEnd == position &&
+           m_undo.last().insertedTotal == insertedBefore;
+}
+
+bool UndoHistory::joinsRemoval(qsizetype position, qsizetype removed) const
+{
+    if (m_undo.isEmpty() || !m_undo.last().removalPoint)
+        return false;
+    const qsizetype point = *m_undo.last().removalPoint;
+    return position == point || position + removed == point;
+}
+
+void UndoHistory::extendRemoval(const TextState &after, qsizetype position, qsizetype removed)
+{
+    Step &step = m_undo.last();
+    // A Delete brings its text back after the text removed earlier, so undo ends further on.
+    if (position == *step.removalPoint)
+        step.before = withCaret(step.before, step.before.cursor + removed);
+    step.removalPoint = position;
+    step.after = withCaret(after, position);
+}
+
+// redoCaret is also where the step's last edit ended; typing there carries the step on when that
+// edit inserted text that did not end with a line break.
+void UndoHistory::startStep(const TextState &before, const TextState &after, qsizetype undoCaret,
+                            qsizetype redoCaret, bool inserted)
+{
+    Step step;
+    step.before = withCaret(before, undoCaret);
+    step.after = withCaret(after, redoCaret);
+    step.insertedTotal = m_insertedTotal;
+    if (inserted && !hasLineBreak(after.text, redoCaret - 1, 1))
+        step.typingEnd = redoCaret;
+    m_undo.append(step);
 }
 
 void UndoHistory::closeStep()
 {
-    m_stepOpen = false;
+    if (m_undo.isEmpty())
+        return;
+    m_undo.last().typingEnd.reset();
+    m_undo.last().removalPoint.reset();
 }
 
 void UndoHistory::clear()
@@ -32,14 +145,12 @@ bool UndoHistory::canRedo() const
 
 TextState UndoHistory::undo()
 {
-    Step step = m_undo.takeLast();
-    m_redo.append(step);
-    return step.before;
+    m_redo.append(m_undo.takeLast());
+    return m_redo.last().before;
 }
 
 TextState UndoHistory::redo()
 {
-    Step step = m_redo.takeLast();
-    m_undo.append(step);
-    return step.after;
+    m_undo.append(m_redo.takeLast());
+    return m_undo.last().after;
 }

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -17,6 +16,7 @@
 #include "app/MenuDesign.h"
 #include "app/PictureBox.h"
 #include "app/frmMain.h"
+#include "textbox/TextBox.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ QString name(QObject *object)
 }
 
 // The window's own controls as a screen reader walks them: the direct children of its
-// interface. Their inner parts, such as the editor's viewport, belong to the control.
+// interface. Their inner parts, such as the text box's viewport, belong to the control.
 QList<QAccessibleInterface *> controlsOf(QWidget &window)
 {
     QList<QAccessibleInterface *> controls;

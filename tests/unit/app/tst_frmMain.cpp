@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -15,6 +14,7 @@
 #include "app/PictureBox.h"
 #include "app/frmMain.h"
 #include "platform/Twips.h"
+#include "textbox/TextBox.h"
 #include "web/onTheWeb.h"
 
 namespace {
@@ -207,10 +207,7 @@ void tst_frmMain::innerSizeAndEditorLook()
         QCOMPARE(inner, QSize(281, 201));
     QCOMPARE(w.form.txt().geometry(), QRect(QPoint(0, 0), inner));
 
-    const QPlainTextEdit &txt = w.form.txt();
-    QCOMPARE(txt.lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    QCOMPARE(txt.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(txt.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    const TextBox &txt = w.form.txt();
     QVERIFY(txt.font().bold());
     QCOMPARE(txt.font().pointSizeF(), 8.25);
 }
@@ -382,7 +379,6 @@ void tst_frmMain::clearEmptiesWithoutAsking()
     Loaded w;
     QVERIFY(w.showActive());
     w.form.txt().setPlainText(QStringLiteral("unsaved words"));
-    w.form.txt().document()->setModified(true);
     w.form.txtFile().setText(QStringLiteral("/tmp/notes.txt"));
     w.form.txt().clearFocus();
     QCOMPARE(QApplication::focusWidget(), nullptr);

@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the box does beyond an ordinary plain text box, and what the comparison with one cannot
+// show: line ends kept as given, snapshots on the clipboard, drops, input methods and the view
+// following the caret through long lines.
+#include "textbox/TextBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
+#include <QTest>
+
+namespace {
+
+struct ShownBox {
+    TextBox box;
+    ShownBox(const QString &text, const QString &lineEnd = QStringLiteral("\n"))
+    {
+        box.setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+        box.resize(300, 200);
+        box.setPlainText(text);
+        box.setLineEnd(lineEnd);
+        box.show();
+        box.setFocus();
+    }
+};
+
+} // namespace
+
+class tst_TextBox : public QObject {
+    Q_OBJECT
+private slots:
+    void keepsLineEnds_data();
+    void keepsLineEnds();
+    void clipboardKeepsWhatWasCopied();
+    void dropInsertsAndSelects();
+    void inputMethodComposesAndCommits();
+    void inputMethodSeesAWindowOfALongLine();
+    void readOnlyTakesNoEdits();
+    void caretStaysInViewInALongLine();
+};
+
+void tst_TextBox::keepsLineEnds_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("lineEnd");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("expected");
+    // The caret starts at 0; the script is: End, Enter, paste.
+    QTest::newRow("CR LF file") << "ab\r\ncd"
+                                << "\r\n"
+                                << "x\ny"
+                                << "ab\r\nx\r\ny\r\ncd";
+    QTest::newRow("LF file") << "ab\ncd"
+                             << "\n"
+                             << "x\r\ny\rz"
+                             << "ab\nx\ny\nz\ncd";
+    QTest::newRow("CR file") << "ab\rcd"
+                             << "\r"
+                             << "x\r\ny"
+                             << "ab\rx\ry\rcd";
+    QTest::newRow("mixed file keeps the others") << "ab\r\ncd\ref\n"
+                                                 << "\r\n"
+                                                 << ""
+                                                 << "ab\r\n\r\ncd\ref\n";
+}
+
+void tst_TextBox::keepsLineEnds()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, lineEnd);
+    QFETCH(QString, pasted);
+    QFETCH(QString, expected);
+    ShownBox shown(text, lineEnd);
+    QCOMPARE(shown.box.toPlainText(), text);
+    QTest::keyClick(&shown.box, Qt::Key_End);
+    QTest::keyClick(&shown.box, Qt::Key_Return);
+    shown.box.insertText(pasted);
+    QCOMPARE(shown.box.toPlainText(), expected);
+    // A line end is one step for the caret, whatever its length.
+    shown.box.setCursorPosition(2);
+    QTest::keyClick(&shown.box, Qt::Key_Right);
+    QCOMPARE(shown.box.cursorPosition(), 2 + lineEnd.size());
+    QTest::keyClick(&shown.box, Qt::Key_Left);
+    QCOMPARE(shown.box.cursorPosition(), 2);
+}
+
+void tst_TextBox::clipboardKeepsWhatWasCopied()
+{
+    ShownBox shown(QStringLiteral("copy me"));
+    shown.box.selectAll();
+    shown.box.copy();
+    QTest::keyClicks(&shown.box, QStringLiteral("typed over"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("copy me"));
+    shown.box.paste();
+    QCOMPARE(shown.box.toPlainText(), QStringLiteral("typed overcopy me"));
+}
+
+void tst_TextBox::dropInsertsAndSelects()
+{
+    ShownBox shown(QStringLiteral("ab"));
+    QMimeData mime;
+    mime.setText(QStringLiteral("x\r\ny"));
+    const QPoint end = shown.box.cursorRect(2).center() + QPoint(20, 0);
+    QDragEnterEvent enter(end, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(shown.box.viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(end, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(shown.box.viewport(), &drop);
+    QCOMPARE(shown.box.toPlainText(), QStringLiteral("abx\ny"));
+    QCOMPARE(shown.box.selectedText(), QStringLiteral("x\ny"));
+    shown.box.undo();
+    QCOMPARE(shown.box.toPlainText(), QStringLiteral("ab"));
+}
+
+void tst_TextBox::inputMethodComposesAndCommits()
+{
+    ShownBox shown(QStringLiteral("ab"));
+    shown.box.setCursorPosition(1);
+    const QRect before = shown.box.cursorRect();
+    QInputMethodEvent compose(QStringLiteral("\u3042\u3044"), {});
+    QApplication::sendEvent(&shown.box, &compose);
+    QCOMPARE(shown.box.toPlainText(), QStringLiteral("ab")); // not in the text until committed
+    QVERIFY(shown.box.cursorRect().x() > before.x());
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("\U0001F600"), -1, 1); // replaces the 'a' before it
+    QApplication::sendEvent(&shown.box, &commit);
+    QCOMPARE(shown.box.toPlainText(), QStringLiteral("\U0001F600b"));
+    QCOMPARE(shown.box.cursorPosition(), 2);
+    QCOMPARE(shown.box.inputMethodQuery(Qt::ImCursorPosition).toInt(), 2);
+}
+
+void tst_TextBox::inputMethodSeesAWindowOfALongLine()
+{
+    const QString line(1 << 20, u'x');
+    ShownBox shown(line);
+    shown.box.setCursorPosition(line.size() / 2);
+    const QString around = shown.box.inputMethodQuery(Qt::ImSurroundingText).toString();
+    const int cursor = shown.box.inputMethodQuery(Qt::ImCursorPosition).toInt();
+    QVERIFY(around.size() < 10000);
+    QVERIFY(cursor > 0 && cursor < around.size());
+    QCOMPARE(shown.box.inputMethodQuery(Qt::ImAbsolutePosition).toLongLong(), line.size() / 2);
+}
+
+void tst_TextBox::readOnlyTakesNoEdits()
+{
+    ShownBox shown(QStringLiteral("fixed"));
+    shown.box.setReadOnly(true);
+    QTest::keyClicks(&shown.box, QStringLiteral("x"));
+    QTest::keyClick(&shown.box, Qt::Key_Backspace);
+    shown.box.insertText(QStringLiteral("y"));
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("z"));
+    QApplication::sendEvent(&shown.box, &commit);
+    QCOMPARE(shown.box.toPlainText(), QStringLiteral("fixed"));
+}
+
+void tst_TextBox::caretStaysInViewInALongLine()
+{
+    const QString line = QString(QStringLiteral("lorem ipsum dolor ")).repeated(60000);
+    ShownBox shown(QStringLiteral("first\n") + line);
+    const QRect view = shown.box.viewport()->rect();
+    QTest::keyClick(&shown.box, Qt::Key_End, Qt::ControlModifier);
+    QVERIFY(view.contains(shown.box.cursorRect()));
+    // The rows shown first are approximate; once the line's rows are known they settle, and the
+    // caret is still on screen, at the end of the last row.
+    QTRY_VERIFY(view.contains(shown.box.cursorRect()));
+    QTest::keyClick(&shown.box, Qt::Key_A);
+    QVERIFY(view.contains(shown.box.cursorRect()));
+    QCOMPARE(shown.box.positionAt(shown.box.cursorRect().center()), shown.box.cursorPosition());
+    QTest::keyClick(&shown.box, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(shown.box.cursorRect().topLeft(), QPoint(4, 4));
+}
+
+QTEST_MAIN(tst_TextBox)
+#include "tst_TextBox.moc"

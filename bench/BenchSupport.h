@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -77,24 +78,30 @@ private:
     std::atomic<double> m_lastWorkMs{0};
 };
 
-// Runs the event loop until it has handled nothing but the benchmark's own events for quietMs,
-// or until capMs; returns when the last other event was handled.
-inline double waitIdle(Application &app, double quietMs = 100, double capMs = 60000)
+// Runs the event loop until it has handled nothing but the benchmark's own events for 100 ms;
+// returns when the last other event was handled, or nothing when the loop was still busy at the
+// cap.
+inline std::optional<double> waitIdle(Application &app, double capMs = 60000)
 {
+    constexpr double quietMs = 100;
     QEventLoop loop;
     QTimer check;
     app.addProbe(&loop);
     app.addProbe(&check);
     const double deadline = nowMs() + capMs;
+    bool idle = false;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
         const double now = nowMs();
-        if (now - app.lastWorkMs() >= quietMs || now > deadline)
+        idle = now - app.lastWorkMs() >= quietMs;
+        if (idle || now > deadline)
             loop.quit();
     });
     check.start(5);
     loop.exec();
     app.removeProbe(&check);
     app.removeProbe(&loop);
+    if (!idle)
+        return std::nullopt;
     return app.lastWorkMs();
 }
 

@@ -115,7 +115,8 @@ int openBare(bench::Application &app, QPlainTextEdit &editor, const char *path, 
         editor.setPlainText(text);
         text.clear();
         bench::paintNow(editor);
-        painted = std::max(bench::nowMs(), bench::waitIdle(app));
+        painted = bench::nowMs();
+        painted = std::max(painted, bench::waitIdle(app).value_or(bench::nowMs()));
     }
     if (editor.document()->isEmpty())
         return fail("show", path);

@@ -29,7 +29,8 @@ problem() {
 # value; zero: every value 0; none), goal value, and whether the bare QPlainTextEdit is measured
 # for reference (ref or noref).
 meta() { printf 'meta\t%s\t%s\t%s\t%s\t%s\t%s\n' "$@" >>"$results"; }
-# A value: figure id, role (floor, tavlo or ref), number or "timeout:SECONDS".
+# A value: figure id, role (floor, tavlo or ref), number, "timeout:SECONDS" (stopped at the cap)
+# or "cut" (not reached: the program was stopped at a cap before it got there).
 record() { printf 'value\t%s\t%s\t%s\n' "$@" >>"$results"; }
 progress() { printf '  %s\n' "$*" >&2; }
 
@@ -215,8 +216,9 @@ open_figures() {
     if [ "$phase" = open ]; then
         cut_open="timeout:$file_cap"
         record "open-$id" "$who" "$cut_open"
-        record "grow-$id" "$who" "$cut_open"
-        [ -n "$resize" ] && record "resize-$id" "$who" "$cut_open"
+        record "grow-$id" "$who" cut
+        [ -n "$resize" ] && record "resize-$id" "$who" cut
+        [ "$who" = tavlo ] && record "stall-$id" tavlo cut && record "save-$id" tavlo cut
         return
     fi
     record "open-$id" "$who" "$(value "$([ "$who" = tavlo ] && echo open_ms || echo bare_ms)")"
@@ -227,11 +229,11 @@ open_figures() {
     fi
     [ "$who" = tavlo ] || return 0
     record "stall-$id" tavlo "$(value open_longest_stall_ms)"
-    if [ -n "$phase" ]; then
-        record "save-$id" tavlo "timeout:$file_cap"
-    else
-        record "save-$id" tavlo "$(value save_ms)"
-    fi
+    case $phase in
+    "") record "save-$id" tavlo "$(value save_ms)" ;;
+    save) record "save-$id" tavlo "timeout:$file_cap" ;;
+    *) record "save-$id" tavlo cut ;;
+    esac
 }
 
 resize_size=${BENCH_SIZES##* }
@@ -291,12 +293,12 @@ done
 # --- Typing ----------------------------------------------------------------------------------
 
 # One typing session (tavlo_bench_driver type or tavlo_bench_floors bare-type) in a fresh
-# process. Its phases run in order; the one cut at the cap, and every later one, is recorded as
-# "> cap".
+# process. Its phases run in order, each within the cap (Ctrl+End within twice the cap: three
+# rounds, each waiting for the event loop to be idle).
 typing_phases="open start ctrl_end end click"
 typing() {
     local who=$1 id=$2 file=$3 status=0 phase cut=""
-    local limit=$((5 * cap + 15))
+    local limit=$((6 * cap + 15)) seconds
     if [ "$who" = tavlo ]; then
         measure "$limit" "$bin/tavlo_bench_driver" type "$file" --cap "$cap" || status=$?
     else
@@ -313,13 +315,19 @@ typing() {
     record_all "keystart-$id" "$who" key_start_ms
     record_all "ctrlend-$id" "$who" ctrl_end_ms
     record_all "ctrlidle-$id" "$who" ctrl_end_idle_ms
+    for seconds in $(sed -n 's/^ctrl_end_idle_cut_s=//p' "$work/out"); do
+        record "ctrlidle-$id" "$who" "timeout:$(awk -v s="$seconds" 'BEGIN { printf "%g", s }')"
+    done
     record_all "keyend-$id" "$who" key_end_ms
     record_all "click-$id" "$who" click_ms
     [ -n "$cut" ] || return 0
-    local reached=0 figures
+    # The phase at its cap is a measurement ("> cap"); the later ones were never reached.
+    local reached="" figures value
     for phase in $typing_phases; do
-        [ "$phase" = "$cut" ] && reached=1
-        [ "$reached" = 1 ] || continue
+        if [ "$phase" = "$cut" ]; then
+            reached=$([ "$phase" = ctrl_end ] && echo "timeout:$((2 * cap))" || echo "timeout:$cap")
+        fi
+        [ -n "$reached" ] || continue
         case $phase in
         open) figures="typeopen" ;;
         start) figures="keystart" ;;
@@ -328,8 +336,9 @@ typing() {
         click) figures="click" ;;
         esac
         for figure in $figures; do
-            [ "$figure-$id" = typeopen-big ] || record "$figure-$id" "$who" "timeout:$cap"
+            [ "$figure-$id" = typeopen-big ] || record "$figure-$id" "$who" "$reached"
         done
+        reached=cut
     done
 }
 

@@ -2,7 +2,8 @@
 # Prints the figures that bench/measure.sh recorded as one aligned plain-text table.
 #   meta  ID LABEL UNIT GOALKIND GOALVALUE REF   (REF: ref when the bare QPlainTextEdit is
 #                                                 measured too, noref when that does not apply)
-#   value ID ROLE VALUE        (ROLE floor, tavlo or ref; VALUE a number or "timeout:SECONDS")
+#   value ID ROLE VALUE        (ROLE floor, tavlo or ref; VALUE a number, "timeout:SECONDS" or
+#                               "cut", never reached as an earlier phase was stopped at its cap)
 # The ratio is Tavlo's median over the floor's median, and the QPlainTextEdit's likewise. Goals:
 # ratio (ratio <= value), max (Tavlo's largest value <= value), zero (every Tavlo value is 0),
 # none. The verdict is Tavlo's.
@@ -19,9 +20,10 @@ $1 == "value" {
     values[key] = (key in values) ? values[key] " " $4 : $4
 }
 
-# Fills s["n"], s["min"], s["med"], s["max"], s["cap"] (the cap of a run cut off, or "").
+# Fills s["n"], s["min"], s["med"], s["max"], s["cap"] (the cap of a run cut off, or ""),
+# s["cut"] (1 when a run never got there).
 function stats(list, s,    parts, total, numbers, n, i, j, v) {
-    s["n"] = 0; s["min"] = ""; s["med"] = ""; s["max"] = ""; s["cap"] = ""
+    s["n"] = 0; s["min"] = ""; s["med"] = ""; s["max"] = ""; s["cap"] = ""; s["cut"] = 0
     if (list == "")
         return
     total = split(list, parts, " ")
@@ -30,6 +32,10 @@ function stats(list, s,    parts, total, numbers, n, i, j, v) {
     for (i = 1; i <= total; i++) {
         if (parts[i] ~ /^timeout:/) {
             s["cap"] = substr(parts[i], 9)
+            continue
+        }
+        if (parts[i] == "cut") {
+            s["cut"] = 1
             continue
         }
         v = parts[i] + 0
@@ -75,9 +81,17 @@ function ratioof(s, f) {
     return ""
 }
 
-# The median and largest value, or "> N s" for a figure cut at its cap.
-function shownmed(s) { return (s["cap"] != "" && s["med"] == "") ? "> " s["cap"] " s" : show(s["med"]) }
-function shownmax(s) { return s["cap"] != "" ? "> " s["cap"] " s" : show(s["max"]) }
+# The median and largest value; "> N s" for a figure stopped at its cap, "cut" for one never
+# reached.
+function shownmed(s) {
+    if (s["med"] != "") return show(s["med"])
+    if (s["cap"] != "") return "> " s["cap"] " s"
+    return s["cut"] ? "cut" : "-"
+}
+function shownmax(s) {
+    if (s["cap"] != "") return "> " s["cap"] " s"
+    return s["cut"] ? "cut" : show(s["max"])
+}
 
 END {
     line("figure", "unit", "n", "floor med", "tavlo min", "tavlo med", "tavlo max", "ratio",
@@ -95,13 +109,13 @@ END {
         if (t["n"] == 0)
             verdict = "not measured"
         else if (kind[id] == "ratio") {
-            if (t["cap"] != "" && f["cap"] == "") verdict = "not met"
+            if ((t["cap"] != "" || t["cut"]) && f["cap"] == "") verdict = "not met"
             else if (ratio == "") verdict = "n/a"
             else verdict = (ratio <= goal[id]) ? "met" : "not met"
         } else if (kind[id] == "max")
-            verdict = (t["cap"] == "" && t["max"] <= goal[id]) ? "met" : "not met"
+            verdict = (t["cap"] == "" && !t["cut"] && t["max"] <= goal[id]) ? "met" : "not met"
         else if (kind[id] == "zero")
-            verdict = (t["cap"] == "" && t["max"] == 0) ? "met" : "not met"
+            verdict = (t["cap"] == "" && !t["cut"] && t["max"] == 0) ? "met" : "not met"
 
         qmed = "n/a"; qmax = "n/a"; qratio = "n/a"
         if (hasref[id]) {

@@ -19,6 +19,7 @@
 class PieceTree {
 public:
     struct Node;
+    struct AddChunk;
 
     PieceTree();
     // Takes the text without copying it; the pieces are cut at most pieceLength units long.
@@ -54,6 +55,15 @@ public:
 
 private:
     explicit PieceTree(std::shared_ptr<const Node> root);
+    PieceTree withRoot(std::shared_ptr<const Node> root) const;
+    // The tree with text inserted by growing the piece that ends at offset, when that piece is the
+    // last text written to the add buffer; null when it is not.
+    std::shared_ptr<const Node> extendedAt(qsizetype offset, QStringView text) const;
+    // Breaks of the text before offset taken alone (a CR just before offset counts).
+    qsizetype breaksBefore(qsizetype offset) const;
 
     std::shared_ptr<const Node> m_root;
+    // Shared by the trees made from one another; small inserts are written to it.
+    std::shared_ptr<AddChunk> m_addChunk;
+    qsizetype m_pieceLength = DefaultPieceLength;
 };

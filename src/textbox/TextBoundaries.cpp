@@ -1,32 +1,140 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Stand-in: code points and spaces only, until the real boundaries land.
+// The rules follow what QTextCursor does in a plain text document (Qt 6): a word movement skips a
+// run of word characters or a run of ASCII separators, then the white space after it (Ctrl+Right)
+// or before it (Ctrl+Left); at a line's end or start it steps over the line break instead. Here
+// the rules run on whole grapheme clusters, so the caret never stops inside one.
 #include "textbox/TextBoundaries.h"
+
+#include "textbox/LineWindow.h"
 
 namespace textboundaries {
 
-qsizetype nextCharacter(const PieceTree &text, qsizetype offset)
+namespace {
+
+using Kind = LineWindow::Kind;
+
+// How far a step looks: no grapheme cluster is longer than ClusterReach in practice, and a word
+// longer than WordReach is crossed in several steps.
+constexpr qsizetype ClusterReach = 128;
+constexpr qsizetype WordReach = 4096;
+
+bool insideCrLf(const PieceTree &text, qsizetype offset)
 {
-    return std::min(offset + 1, text.length());
+    return text.at(offset - 1) == u'\r' && text.at(offset) == u'\n';
 }
 
-qsizetype previousCharacter(const PieceTree &, qsizetype offset)
+// The units of the line break that starts at offset, or ends there; 0 when there is none.
+qsizetype breakAt(const PieceTree &text, qsizetype offset)
 {
-    return std::max<qsizetype>(offset - 1, 0);
+    if (text.at(offset) == u'\r')
+        return text.at(offset + 1) == u'\n' ? 2 : 1;
+    return text.at(offset) == u'\n' ? 1 : 0;
+}
+
+qsizetype breakBefore(const PieceTree &text, qsizetype offset)
+{
+    if (text.at(offset - 1) == u'\n')
+        return text.at(offset - 2) == u'\r' ? 2 : 1;
+    return text.at(offset - 1) == u'\r' ? 1 : 0;
+}
+
+// Past the run of the kind of the cluster at offset: a run of separators, or of word characters
+// (none when offset is at white space).
+qsizetype endOfRun(const LineWindow &line, qsizetype offset)
+{
+    if (offset >= line.end())
+        return offset;
+    const Kind kind = line.kindAt(offset) == Kind::Separator ? Kind::Separator : Kind::Word;
+    while (offset < line.end() && line.kindAt(offset) == kind)
+        offset = line.nextBoundary(offset);
+    return offset;
+}
+
+qsizetype skipSpaceAhead(const LineWindow &line, qsizetype offset)
+{
+    while (offset < line.end() && line.kindAt(offset) == Kind::Space)
+        offset = line.nextBoundary(offset);
+    return offset;
+}
+
+// Back over white space, then over the run of separators or word characters before it.
+qsizetype startOfWordBefore(const LineWindow &line, qsizetype offset)
+{
+    while (offset > line.start() && line.kindBefore(offset) == Kind::Space)
+        offset = line.previousBoundary(offset);
+    if (offset == line.start())
+        return offset;
+    const Kind kind = line.kindBefore(offset);
+    while (offset > line.start() && line.kindBefore(offset) == kind)
+        offset = line.previousBoundary(offset);
+    return offset;
+}
+
+} // namespace
+
+qsizetype nextCharacter(const PieceTree &text, qsizetype offset)
+{
+    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    if (offset == text.length())
+        return offset;
+    if (insideCrLf(text, offset))
+        return offset + 1;
+    if (const qsizetype lineBreak = breakAt(text, offset))
+        return offset + lineBreak;
+    return LineWindow(text, offset, ClusterReach, ClusterReach).nextBoundary(offset);
+}
+
+qsizetype previousCharacter(const PieceTree &text, qsizetype offset)
+{
+    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    if (offset == 0)
+        return offset;
+    if (insideCrLf(text, offset))
+        return offset - 1;
+    if (const qsizetype lineBreak = breakBefore(text, offset))
+        return offset - lineBreak;
+    return LineWindow(text, offset, ClusterReach, ClusterReach).previousBoundary(offset);
 }
 
 qsizetype nextWord(const PieceTree &text, qsizetype offset)
 {
-    return nextCharacter(text, offset);
+    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    if (offset == text.length())
+        return offset;
+    if (insideCrLf(text, offset))
+        return offset + 1;
+    if (const qsizetype lineBreak = breakAt(text, offset))
+        return offset + lineBreak;
+    const LineWindow line(text, offset, ClusterReach, WordReach);
+    return skipSpaceAhead(line, endOfRun(line, offset));
 }
 
 qsizetype previousWord(const PieceTree &text, qsizetype offset)
 {
-    return previousCharacter(text, offset);
+    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    // Between CR and LF counts as the end of the line before them.
+    offset -= insideCrLf(text, offset);
+    if (offset == 0)
+        return offset;
+    if (const qsizetype lineBreak = breakBefore(text, offset))
+        return offset - lineBreak;
+    return startOfWordBefore(LineWindow(text, offset, WordReach, ClusterReach), offset);
 }
 
 std::pair<qsizetype, qsizetype> wordAt(const PieceTree &text, qsizetype offset)
 {
-    return {offset, nextCharacter(text, offset)};
+    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    offset -= insideCrLf(text, offset);
+    const LineWindow line(text, offset, WordReach, WordReach);
+    // The word is the one that holds the cluster after offset, else the one before offset; at
+    // the line's end after white space or a separator there is none.
+    qsizetype start = offset;
+    if (offset > line.start()) {
+        const bool atLineEnd = offset == line.end();
+        if (!atLineEnd || line.kindBefore(offset) == Kind::Word)
+            start = startOfWordBefore(line, atLineEnd ? offset : line.nextBoundary(offset));
+    }
+    return {start, endOfRun(line, start)};
 }
 
 } // namespace textboundaries

@@ -13,7 +13,7 @@
 
 namespace {
 // How long the background work on a long line's rows may hold the event loop at a time.
-constexpr int IndexingBudgetMs = 8;
+constexpr int IndexingBudgetMs = 4;
 } // namespace
 
 TextBox::TextBox(QWidget *parent)

@@ -30,14 +30,17 @@ struct RowChunk {
 
 // Splits the text's lines into rows at a given width, laying out only what it is asked for.
 //
-// A line of up to ChunkLength units is laid out whole. A longer line is laid out one chunk at a
-// time from a known row start: the line's start, or a point of the line's index, a list of exact
-// row starts at most ChunkLength apart that is built in the background from the line's start.
+// A line is laid out one chunk at a time from a known row start: the line's start, or, in a line
+// of more than twice ChunkLength units, a point of the line's index, a list of exact row starts at
+// most ChunkLength apart that is built in the background from the line's start.
 // A jump deep into a long line whose index is not yet that far starts from an approximate row
 // start near the target, and the view settles on the exact rows once the index gets there.
 class TextRows {
 public:
-    static constexpr qsizetype ChunkLength = 4096;
+    // Qt lays out a run without break opportunities in time that grows with its square (each row
+    // looks for the end of its word first), so chunks are kept short: a screenful of a line without
+    // spaces costs about a millisecond.
+    static constexpr qsizetype ChunkLength = 2048;
 
     explicit TextRows(const PieceTree &text);
 

@@ -69,7 +69,7 @@ private slots:
     void openShowsTheFilesText();
     void openListsAFolderWithoutWaitingOnItsFiles();
     void saveOnAFullDiskWarnsAndKeepsTheOldFile();
-    void largeFileShowsProgressAndExitStillWorks();
+    void largeFileOpensAndExitStillWorks();
 
 private:
     QTemporaryDir m_dir;
@@ -235,9 +235,10 @@ bool showsProgressBar(const QRect &client)
 
 } // namespace
 
-void TestFilesOnDesktop::largeFileShowsProgressAndExitStillWorks()
+void TestFilesOnDesktop::largeFileOpensAndExitStillWorks()
 {
-    // About 100 MB of lines: the editor takes seconds to take them in.
+    // About 100 MB of lines: read and decoded on a worker in well under a second, then shown at
+    // once, as only the rows on screen are laid out.
     const QString path = m_dir.filePath(QStringLiteral("large.txt"));
     QByteArray bytes;
     for (int line = 0; line < 1600000; ++line)
@@ -246,15 +247,16 @@ void TestFilesOnDesktop::largeFileShowsProgressAndExitStillWorks()
     TavloProcess tavlo;
     QVERIFY(tavlo.start());
     const QRect client = clientRect(tavlo.mainWindow());
-    QVERIFY(!showsProgressBar(client));
 
     QVERIFY(pick(tavlo, QStringLiteral("o")));
     QVERIFY(!waitForDialog(tavlo).isEmpty());
     answerFileDialog(path);
-    QVERIFY2(waitFor([&] { return showsProgressBar(client); }, 20000),
-             "no progress bar while the file opens");
+    QVERIFY2(waitFor([&] { return !showsProgressBar(client); }, 20000),
+             "the busy bar stays after the file was read");
 
-    // The window still answers: its File menu opens, and Exit ends the program at once.
+    // The window answers: the end of the text is a key away, its File menu opens, and Exit ends
+    // the program at once.
+    key(QStringLiteral("ctrl+End"));
     QVERIFY(tavlo.openFileMenu());
     screenshot(QStringLiteral("large-file-menu"));
     QVERIFY(tavlo.pick(QStringLiteral("e")));

@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "textbox/TextBoundaries.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtTest>
+
+using namespace textboundaries;
+
+namespace {
+
+// QTextCursor on the same text with LF for every line break. Offsets between a CR and its LF have
+// no counterpart; every other offset of the text is one of the document's, in the same order.
+class TextCursorReference {
+public:
+    explicit TextCursorReference(const QString &text)
+    {
+        QString plain = text;
+        plain.replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n');
+        m_document.setPlainText(plain);
+        for (qsizetype offset = 0; offset <= text.size(); ++offset) {
+            if (offset == 0 || text.mid(offset - 1, 2) != u"\r\n")
+                m_textOffsets.append(offset);
+        }
+    }
+
+    const QList<qsizetype> &textOffsets() const { return m_textOffsets; }
+
+    qsizetype moved(qsizetype offset, QTextCursor::MoveOperation operation) const
+    {
+        QTextCursor cursor = cursorAt(offset);
+        cursor.movePosition(operation);
+        return m_textOffsets[cursor.position()];
+    }
+
+    std::pair<qsizetype, qsizetype> wordAt(qsizetype offset) const
+    {
+        QTextCursor cursor = cursorAt(offset);
+        cursor.select(QTextCursor::WordUnderCursor);
+        return {m_textOffsets[cursor.selectionStart()], m_textOffsets[cursor.selectionEnd()]};
+    }
+
+private:
+    QTextCursor cursorAt(qsizetype offset) const
+    {
+        QTextCursor cursor(const_cast<QTextDocument *>(&m_document));
+        cursor.setPosition(int(m_textOffsets.indexOf(offset)));
+        return cursor;
+    }
+
+    QTextDocument m_document;
+    QList<qsizetype> m_textOffsets;
+};
+
+enum class Step { NextCharacter, PreviousCharacter, NextWord, PreviousWord, WordAt };
+
+QList<qsizetype> boxStep(const PieceTree &text, Step step, qsizetype offset)
+{
+    switch (step) {
+    case Step::NextCharacter:
+        return {nextCharacter(text, offset)};
+    case Step::PreviousCharacter:
+        return {previousCharacter(text, offset)};
+    case Step::NextWord:
+        return {nextWord(text, offset)};
+    case Step::PreviousWord:
+        return {previousWord(text, offset)};
+    case Step::WordAt:
+        break;
+    }
+    const auto [start, end] = wordAt(text, offset);
+    return {start, end};
+}
+
+QList<qsizetype> referenceStep(const TextCursorReference &reference, Step step, qsizetype offset)
+{
+    switch (step) {
+    case Step::NextCharacter:
+        return {reference.moved(offset, QTextCursor::NextCharacter)};
+    case Step::PreviousCharacter:
+        return {reference.moved(offset, QTextCursor::PreviousCharacter)};
+    case Step::NextWord:
+        return {reference.moved(offset, QTextCursor::NextWord)};
+    case Step::PreviousWord:
+        return {reference.moved(offset, QTextCursor::PreviousWord)};
+    case Step::WordAt:
+        break;
+    }
+    const auto [start, end] = reference.wordAt(offset);
+    return {start, end};
+}
+
+} // namespace
+
+class tst_TextBoundaries : public QObject {
+    Q_OBJECT
+
+private slots:
+    void matchesTextCursor_data();
+    void matchesTextCursor();
+    void deliberateDifferences_data();
+    void deliberateDifferences();
+    void longLineWithoutSpaces();
+};
+
+void tst_TextBoundaries::matchesTextCursor_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("words") << u"foo bar  baz"_qs;
+    QTest::newRow("separators") << u"foo.bar,baz a...b (x) -y don't 3.14 a_b x\\y@z"_qs;
+    QTest::newRow("spaces at both ends") << u"  lead trail  "_qs;
+    QTest::newRow("other spaces") << u"a\tb\u00a0c\u2003d\u3000e"_qs;
+    QTest::newRow("precomposed accents") << u"caf\u00e9 cr\u00e8me br\u00fbl\u00e9e"_qs;
+    QTest::newRow("combining accents") << u"cafe\u0301 cre\u0300me e\u0301\u0302x"_qs;
+    QTest::newRow("emoji sequences")
+        << u"a\U0001F468\u200D\U0001F469\u200D\U0001F467b \U0001F44D\U0001F3FD ok"_qs;
+    QTest::newRow("flags") << u"\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA x\U0001F1EF\U0001F1F5"_qs;
+    QTest::newRow("Hebrew, Latin and digits") << u"abc \u05E9\u05DC\u05D5\u05DD 123 \u05D0x"_qs;
+    QTest::newRow("Arabic and digits") << u"\u0645\u0631\u062D\u0628\u0627 42, \u0628\u0627!"_qs;
+    QTest::newRow("CJK") << u"\u65E5\u672C\u8A9E\u306E abc"_qs;
+    QTest::newRow("empty") << QString();
+    QTest::newRow("LF") << u"foo\n  bar\n\nbaz  \nq"_qs;
+    QTest::newRow("CR LF") << u"foo\r\n  bar\r\n\r\nbaz  \r\nq"_qs;
+    QTest::newRow("CR") << u"foo\r  bar\r\rbaz  \rq"_qs;
+    QTest::newRow("mixed breaks") << u"\r\na\r\n\rb.\n\r\n c\n"_qs;
+}
+
+void tst_TextBoundaries::matchesTextCursor()
+{
+    QFETCH(QString, text);
+
+    const PieceTree tree(text, 3);
+    const TextCursorReference reference(text);
+    for (const Step step : {Step::NextCharacter, Step::PreviousCharacter, Step::NextWord,
+                            Step::PreviousWord, Step::WordAt}) {
+        QList<QList<qsizetype>> box;
+        QList<QList<qsizetype>> qt;
+        for (const qsizetype offset : reference.textOffsets()) {
+            box.append(boxStep(tree, step, offset));
+            qt.append(referenceStep(reference, step, offset));
+        }
+        QCOMPARE(box, qt);
+    }
+}
+
+void tst_TextBoundaries::deliberateDifferences_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Step>("step");
+    QTest::addColumn<qsizetype>("offset");
+    QTest::addColumn<QList<qsizetype>>("expected");
+
+    // QTextCursor stops inside the cluster of a space or separator and its accent (at 2).
+    QTest::newRow("accented space, Ctrl+Right")
+        << u"a \u0301b"_qs << Step::NextWord << qsizetype(0) << QList<qsizetype>{3};
+    QTest::newRow("accented space, Ctrl+Left")
+        << u"a \u0301b"_qs << Step::PreviousWord << qsizetype(4) << QList<qsizetype>{3};
+    QTest::newRow("accented separator, Ctrl+Right")
+        << u"x.\u0301y"_qs << Step::NextWord << qsizetype(1) << QList<qsizetype>{3};
+    // A document has no offset between a CR and its LF; there it counts as the line's end.
+    QTest::newRow("inside CR LF, Right")
+        << u"a\r\nb"_qs << Step::NextCharacter << qsizetype(2) << QList<qsizetype>{3};
+    QTest::newRow("inside CR LF, Left")
+        << u"a\r\nb"_qs << Step::PreviousCharacter << qsizetype(2) << QList<qsizetype>{1};
+    QTest::newRow("inside CR LF, Ctrl+Right")
+        << u"a\r\nb"_qs << Step::NextWord << qsizetype(2) << QList<qsizetype>{3};
+    QTest::newRow("inside CR LF, Ctrl+Left")
+        << u"a\r\nb"_qs << Step::PreviousWord << qsizetype(2) << QList<qsizetype>{0};
+    QTest::newRow("inside CR LF, double-click")
+        << u"a\r\nb"_qs << Step::WordAt << qsizetype(2) << QList<qsizetype>{0, 1};
+}
+
+void tst_TextBoundaries::deliberateDifferences()
+{
+    QFETCH(QString, text);
+    QFETCH(Step, step);
+    QFETCH(qsizetype, offset);
+    QFETCH(QList<qsizetype>, expected);
+
+    QCOMPARE(boxStep(PieceTree(text), step, offset), expected);
+}
+
+void tst_TextBoundaries::longLineWithoutSpaces()
+{
+    // The steps look at a bounded window: a word longer than it is crossed in parts.
+    const PieceTree text(QString(1024 * 1024, u'x'));
+    const qsizetype middle = text.length() / 2;
+    QCOMPARE(nextCharacter(text, middle), middle + 1);
+    QCOMPARE(previousCharacter(text, middle), middle - 1);
+    const qsizetype ahead = nextWord(text, 0);
+    QVERIFY(ahead > 0 && ahead < text.length());
+    const qsizetype back = previousWord(text, text.length());
+    QVERIFY(back > 0 && back < text.length());
+    const auto [start, end] = wordAt(text, middle);
+    QVERIFY(start > 0 && start < middle && end > middle && end < text.length());
+}
+
+QTEST_MAIN(tst_TextBoundaries)
+#include "tst_TextBoundaries.moc"

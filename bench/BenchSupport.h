@@ -1,17 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
+#include <QSet>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unistd.h>
 
 namespace bench {
 
@@ -33,6 +43,66 @@ inline long statusKb(const char *field)
             return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
     }
     return -1;
+}
+
+inline void report(const char *key, double value)
+{
+    std::printf("%s=%.3f\n", key, value);
+    std::fflush(stdout);
+}
+
+// An application that notes when its window thread last handled an event, so that a measurement
+// can wait until the event loop has nothing left to do. The benchmark's own timers are left out.
+// The caret does not blink: its timer would keep the loop busy forever.
+class Application : public QApplication {
+public:
+    Application(int &argc, char **argv)
+        : QApplication(argc, argv)
+    {
+        setCursorFlashTime(0);
+    }
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        const bool handled = QApplication::notify(receiver, event);
+        if (QThread::currentThread() == thread() && !m_probes.contains(receiver))
+            m_lastWorkMs = nowMs();
+        return handled;
+    }
+    double lastWorkMs() const { return m_lastWorkMs; }
+    void addProbe(const QObject *probe) { m_probes.insert(probe); }
+    void removeProbe(const QObject *probe) { m_probes.remove(probe); }
+
+private:
+    QSet<const QObject *> m_probes;
+    std::atomic<double> m_lastWorkMs{0};
+};
+
+// Runs the event loop until it has handled nothing but the benchmark's own events for 100 ms;
+// returns when the last other event was handled, or nothing when the loop was still busy at the
+// cap.
+inline std::optional<double> waitIdle(Application &app, double capMs = 60000)
+{
+    constexpr double quietMs = 100;
+    QEventLoop loop;
+    QTimer check;
+    app.addProbe(&loop);
+    app.addProbe(&check);
+    const double deadline = nowMs() + capMs;
+    bool idle = false;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        const double now = nowMs();
+        idle = now - app.lastWorkMs() >= quietMs;
+        if (idle || now > deadline)
+            loop.quit();
+    });
+    check.start(5);
+    loop.exec();
+    app.removeProbe(&check);
+    app.removeProbe(&loop);
+    if (!idle)
+        return std::nullopt;
+    return app.lastWorkMs();
 }
 
 // Runs the event loop until the window system has exposed the widget's window, so that a paint
@@ -71,10 +141,38 @@ inline void paintNow(QWidget &widget)
     QGuiApplication::sync();
 }
 
-inline void report(const char *key, double value)
-{
-    std::printf("%s=%.3f\n", key, value);
-    std::fflush(stdout);
-}
+// Ends the program when a phase outlasts the cap: a single call into a widget cannot be
+// interrupted from the thread that makes it. Prints "timeout=PHASE" and exits with code 3.
+class Watchdog {
+public:
+    Watchdog(const char *phase, double capMs)
+        : m_thread([this, phase, capMs] {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            const auto cap = std::chrono::duration<double, std::milli>(capMs);
+            if (!m_done.wait_for(lock, cap, [this] { return m_finished; })) {
+                const std::string line = std::string("timeout=") + phase + '\n';
+                (void)::write(STDOUT_FILENO, line.data(), line.size());
+                _exit(3);
+            }
+        })
+    {}
+    ~Watchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_all();
+        m_thread.join();
+    }
+    Watchdog(const Watchdog &) = delete;
+    Watchdog &operator=(const Watchdog &) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
+};
 
 } // namespace bench

@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The floors of the document figures, each run in a fresh process:
+// The floors of the document figures, and the same measurements on a bare QPlainTextEdit for
+// reference; each run in a fresh process:
 //
 //   tavlo_bench_floors read FILE    read the bytes and decode them as UTF-8 into a fresh QString
 //   tavlo_bench_floors write FILE   write the file's own bytes over it and fsync (the bytes are
 //                                   read into memory first, untimed)
-//   tavlo_bench_floors bare FILE    a plain QPlainTextEdit on the screen: read, decode, turn
-//                                   CR LF into LF, setPlainText and paint (the whole naive open
-//                                   path; bare_show_ms is the setPlainText and paint alone)
+//   tavlo_bench_floors bare FILE [--resize] [--cap S]
+//       a plain QPlainTextEdit on the screen: read, decode, turn CR LF into LF, setPlainText,
+//       paint and wait until the event loop is idle (the whole naive open path); with --resize,
+//       then the window's width changes as tavlo_bench_driver's do
+//   tavlo_bench_floors bare-type FILE [--presses N] [--cap S]
+//       the same open, then tavlo_bench_driver's typing session (EditorActions.h)
 //
-// Prints key=value lines: the time in ms, and the peak resident set (VmHWM) in kB.
+// Prints key=value lines: the times in ms, the resident set before the open and its peak
+// (VmHWM) in kB. A phase of the bare editor that outlasts the cap (20 s unless given) ends the
+// program with "timeout=PHASE" and exit code 3.
 #include "BenchSupport.h"
+#include "EditorActions.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -85,12 +92,83 @@ int fail(const char *what, const char *path)
     return 1;
 }
 
+QString option(const QStringList &args, const QString &name, const QString &fallback)
+{
+    const qsizetype at = args.indexOf(name);
+    return at >= 0 ? args.value(at + 1, fallback) : fallback;
+}
+
+// The naive open path on a bare editor, until the text is on screen and the event loop is idle.
+int openBare(bench::Application &app, QPlainTextEdit &editor, const char *path, double capMs)
+{
+    const long rssBefore = bench::statusKb("VmRSS");
+    const double start = bench::nowMs();
+    double painted = 0;
+    {
+        const bench::Watchdog watchdog("open", capMs);
+        QByteArray bytes;
+        if (!readAll(path, bytes))
+            return fail("read", path);
+        QString text = QString::fromUtf8(bytes);
+        bytes.clear();
+        dropCarriageReturns(text);
+        editor.setPlainText(text);
+        text.clear();
+        bench::paintNow(editor);
+        painted = bench::nowMs();
+        painted = std::max(painted, bench::waitIdle(app).value_or(bench::nowMs()));
+    }
+    if (editor.document()->isEmpty())
+        return fail("show", path);
+    bench::report("bare_ms", painted - start);
+    bench::report("rss_before_kb", double(rssBefore));
+    bench::report("hwm_kb", double(bench::statusKb("VmHWM")));
+    return 0;
+}
+
+int runBare(int argc, char *argv[], bool typing)
+{
+    bench::Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tavlo_bench_bare"));
+    const QStringList args = QApplication::arguments();
+    const double capMs =
+        option(args, QStringLiteral("--cap"), QStringLiteral("20")).toDouble() * 1000;
+    QPlainTextEdit editor;
+    editor.resize(281, 201);
+    editor.show();
+    if (!bench::waitExposed(editor)) {
+        fprintf(stderr, "tavlo_bench_floors: the editor window was never exposed\n");
+        return 1;
+    }
+    bench::paintNow(editor);
+    bench::waitIdle(app);
+
+    if (const int failed = openBare(app, editor, argv[2], capMs))
+        return failed;
+    if (typing) {
+        const int presses = option(args, QStringLiteral("--presses"), QStringLiteral("20")).toInt();
+        const QString failed = bench::typingSession(app, editor, editor, presses, capMs);
+        if (!failed.isEmpty())
+            fprintf(stderr, "tavlo_bench_floors: %s\n", qPrintable(failed));
+        return failed.isEmpty() ? 0 : 1;
+    }
+    if (args.contains(QStringLiteral("--resize"))) {
+        const bench::Watchdog watchdog("resize", capMs);
+        if (!bench::timeResizes(editor, editor, 5, capMs)) {
+            fprintf(stderr, "tavlo_bench_floors: the editor never took its new width\n");
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: tavlo_bench_floors read|write|bare FILE\n");
+    if (argc < 3) {
+        fprintf(stderr, "usage: tavlo_bench_floors read|write FILE | bare FILE [--resize] "
+                        "[--cap S] | bare-type FILE [--presses N] [--cap S]\n");
         return 2;
     }
     const QByteArray mode = argv[1];
@@ -119,37 +197,8 @@ int main(int argc, char *argv[])
         bench::report("write_ms", bench::nowMs() - start);
         return 0;
     }
-    if (mode != "bare") {
-        fprintf(stderr, "tavlo_bench_floors: unknown mode %s\n", mode.constData());
-        return 2;
-    }
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tavlo_bench_bare"));
-    QPlainTextEdit editor;
-    editor.resize(281, 201);
-    editor.show();
-    if (!bench::waitExposed(editor)) {
-        fprintf(stderr, "tavlo_bench_floors: the editor window was never exposed\n");
-        return 1;
-    }
-    bench::paintNow(editor);
-
-    const double start = bench::nowMs();
-    QByteArray bytes;
-    if (!readAll(path, bytes))
-        return fail("read", path);
-    QString text = QString::fromUtf8(bytes);
-    bytes.clear();
-    dropCarriageReturns(text);
-    const double decoded = bench::nowMs();
-    editor.setPlainText(text);
-    bench::paintNow(editor);
-    const double end = bench::nowMs();
-    if (editor.document()->isEmpty())
-        return fail("show", path);
-    bench::report("bare_ms", end - start);
-    bench::report("bare_show_ms", end - decoded);
-    bench::report("hwm_kb", double(bench::statusKb("VmHWM")));
-    return 0;
+    if (mode == "bare" || mode == "bare-type")
+        return runBare(argc, argv, mode == "bare-type");
+    fprintf(stderr, "tavlo_bench_floors: unknown mode %s\n", mode.constData());
+    return 2;
 }

@@ -26,9 +26,11 @@ problem() {
     failures=$((failures + 1))
 }
 # A figure: id, label, unit, goal kind (ratio: median over the floor's median; max: largest
-# value; zero: every value 0; none), goal value.
-meta() { printf 'meta\t%s\t%s\t%s\t%s\t%s\n' "$@" >>"$results"; }
-# A value: figure id, role (floor or tavlo), number or "timeout:SECONDS".
+# value; zero: every value 0; none), goal value, and whether the bare QPlainTextEdit is measured
+# for reference (ref or noref).
+meta() { printf 'meta\t%s\t%s\t%s\t%s\t%s\t%s\n' "$@" >>"$results"; }
+# A value: figure id, role (floor, tavlo or ref), number, "timeout:SECONDS" (stopped at the cap)
+# or "cut" (not reached: the program was stopped at a cap before it got there).
 record() { printf 'value\t%s\t%s\t%s\n' "$@" >>"$results"; }
 progress() { printf '  %s\n' "$*" >&2; }
 
@@ -90,11 +92,11 @@ hide_tavlo() {
     wait_until 5 is_unmapped "$window"
 }
 
-meta startup "start-up: exec to mapped window" ms ratio 1.1
-meta rss "idle RSS, 2 s after mapped" MiB ratio 1.05
-meta pss "idle PSS, 2 s after mapped" MiB none 0
-meta cpushown "idle CPU over ${idle} s, shown" ms none 0
-meta cpuhidden "idle CPU over ${idle} s, hidden (no floor)" ms zero 0
+meta startup "start-up: exec to mapped window" ms ratio 1.1 noref
+meta rss "idle RSS, 2 s after mapped" MiB ratio 1.05 noref
+meta pss "idle PSS, 2 s after mapped" MiB none 0 noref
+meta cpushown "idle CPU over ${idle} s, shown" ms none 0 noref
+meta cpuhidden "idle CPU over ${idle} s, hidden (no floor)" ms zero 0 noref
 
 idle_run() {
     local who=$1 memory
@@ -170,6 +172,13 @@ measure() {
     esac
 }
 value() { sed -n "s/^$1=//p" "$work/out" | head -n1; }
+# Records every value of a key (a program prints some keys once per sample).
+record_all() {
+    local id=$1 role=$2 key=$3 ms
+    for ms in $(sed -n "s/^$key=//p" "$work/out"); do record "$id" "$role" "$ms"; done
+}
+# The phase a program was stopped in at its cap ("timeout=PHASE"), if any.
+cut_phase() { value timeout; }
 
 # A document of the given kind and size in bytes, made once and kept between runs.
 document() {
@@ -186,54 +195,66 @@ mib() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
 # kB to MiB; with a second argument, of the difference.
 kb_to_mb() { awk -v k="$1" -v base="${2:-0}" 'BEGIN { printf "%.1f", (k - base) / 1024 }'; }
 
-# Tavlo opens and saves the document in one process; records every figure it got that far.
-tavlo_document() {
-    local id=$1 file=$2 bytes=$3 status=0 open_ms
-    measure $((2 * file_cap + 15)) "$bin/tavlo_bench_driver" open "$file" --save --cap "$file_cap" || status=$?
-    if [ "$status" -eq 1 ]; then
-        problem "Tavlo's open or save of $file failed"
-        return
-    fi
-    open_ms=$(value open_ms)
-    if [ -z "$open_ms" ]; then
-        # Longer than the cap once is longer every time: the other runs are spared.
-        tavlo_out="timeout:$file_cap"
-        record "open-$id" tavlo "$tavlo_out"
-        record "bare-$id" tavlo "$tavlo_out"
-        return
-    fi
-    record "open-$id" tavlo "$open_ms"
-    record "bare-$id" tavlo "$open_ms"
-    record "first-$id" tavlo "$(value open_first_text_ms)"
-    record "stall-$id" tavlo "$(value open_longest_stall_ms)"
-    record "peak-$id" floor "$(mib "$bytes")"
-    record "peak-$id" tavlo "$(kb_to_mb "$(value hwm_kb)")"
-    record "grow-$id" floor "$(mib "$bytes")"
-    record "grow-$id" tavlo "$(kb_to_mb "$(value hwm_kb)" "$(value rss_before_kb)")"
-    if [ "$status" -eq 0 ]; then
-        record "save-$id" tavlo "$(value save_ms)"
+# The figures of one open: Tavlo's (open [--resize] --save, in one process) or the bare
+# editor's (bare [--resize]). Sets cut_open when the open itself outlasted the cap, so that the
+# other runs are spared: longer than the cap once is longer every time.
+open_figures() {
+    local who=$1 id=$2 file=$3 bytes=$4 resize=$5 status=0 phase
+    if [ "$who" = tavlo ]; then
+        measure $((3 * file_cap + 15)) "$bin/tavlo_bench_driver" open "$file" $resize --save \
+            --cap "$file_cap" || status=$?
     else
-        record "save-$id" tavlo "timeout:$file_cap"
+        measure $((2 * file_cap + 15)) "$bin/tavlo_bench_floors" bare "$file" $resize \
+            --cap "$file_cap" || status=$?
     fi
+    if [ "$status" -eq 1 ]; then
+        problem "the open by $who of $file failed"
+        return
+    fi
+    phase=$(cut_phase)
+    if [ "$status" -ne 0 ] && [ -z "$phase" ]; then phase=open; fi
+    if [ "$phase" = open ]; then
+        cut_open="timeout:$file_cap"
+        record "open-$id" "$who" "$cut_open"
+        record "grow-$id" "$who" cut
+        [ -n "$resize" ] && record "resize-$id" "$who" cut
+        [ "$who" = tavlo ] && record "stall-$id" tavlo cut && record "save-$id" tavlo cut
+        return
+    fi
+    record "open-$id" "$who" "$(value "$([ "$who" = tavlo ] && echo open_ms || echo bare_ms)")"
+    record "grow-$id" "$who" "$(kb_to_mb "$(value hwm_kb)" "$(value rss_before_kb)")"
+    if [ -n "$resize" ]; then
+        record_all "resize-$id" "$who" resize_ms
+        [ "$phase" = resize ] && record "resize-$id" "$who" "timeout:$file_cap"
+    fi
+    [ "$who" = tavlo ] || return 0
+    record "stall-$id" tavlo "$(value open_longest_stall_ms)"
+    case $phase in
+    "") record "save-$id" tavlo "$(value save_ms)" ;;
+    save) record "save-$id" tavlo "timeout:$file_cap" ;;
+    *) record "save-$id" tavlo cut ;;
+    esac
 }
 
+resize_size=${BENCH_SIZES##* }
 for size in $BENCH_SIZES; do
     bytes=$((size * 1048576))
+    resize=""
+    [ "$size" = "$resize_size" ] && resize=--resize
     for kind in ascii accented; do
         if [ "$kind" = ascii ]; then name="$size MiB ASCII CRLF"; else name="$size MiB accented UTF-8"; fi
         id="$kind-$size"
         file=$(document "$kind" "$bytes")
-        open_goal=none bare_goal=none save_goal=none
-        [ "$size" -eq 10 ] && open_goal=ratio
-        [ "$size" -eq 100 ] && bare_goal=ratio && save_goal=ratio
-        meta "open-$id" "open $name: painted / read+decode" ms "$open_goal" 3
-        meta "bare-$id" "open $name: painted / bare widget" ms "$bare_goal" 0.6
-        meta "first-$id" "open $name: first text in (no floor)" ms none 0
-        meta "stall-$id" "open $name: longest event-loop stall" ms max 100
-        meta "peak-$id" "open $name: peak RSS / file size" MiB ratio 6
-        meta "grow-$id" "open $name: RSS growth / file size" MiB ratio 6
-        meta "save-$id" "save $name: on disk / write+fsync" ms "$save_goal" 1.5
-        tavlo_out="" bare_out=""
+        open_goal=none save_goal=none resize_goal=none
+        [ "$size" -eq 10 ] || [ "$size" -eq 100 ] && open_goal=ratio
+        [ "$size" -eq 100 ] && save_goal=ratio resize_goal=max
+        meta "open-$id" "open $name: painted / read+decode" ms "$open_goal" 3 ref
+        meta "stall-$id" "open $name: longest event-loop stall" ms max 100 noref
+        meta "grow-$id" "open $name: RSS growth / file size" MiB ratio 3.5 ref
+        record "grow-$id" floor "$(mib "$bytes")"
+        [ -n "$resize" ] && meta "resize-$id" "resize, $name open: to painted" ms "$resize_goal" 50 ref
+        meta "save-$id" "save $name: on disk / write+fsync" ms "$save_goal" 1.5 noref
+        tavlo_cut="" ref_cut=""
         for run in $(seq "$runs"); do
             progress "documents, $name, run $run/$runs"
             if measure "$file_cap" "$bin/tavlo_bench_floors" read "$file"; then
@@ -241,26 +262,24 @@ for size in $BENCH_SIZES; do
             else
                 problem "read+decode of $file failed"
             fi
-            if [ -n "$tavlo_out" ]; then
-                record "open-$id" tavlo "$tavlo_out"
-                record "bare-$id" tavlo "$tavlo_out"
+            if [ -n "$tavlo_cut" ]; then
+                record "open-$id" tavlo "$tavlo_cut"
             else
-                tavlo_document "$id" "$file" "$bytes"
+                cut_open=""
+                open_figures tavlo "$id" "$file" "$bytes" "$resize"
+                tavlo_cut=$cut_open
                 if ! unchanged "$file"; then
                     problem "Tavlo's save changed $file"
                     rm -f "$file.md5"
                     file=$(document "$kind" "$bytes")
                 fi
             fi
-            if [ -n "$bare_out" ]; then
-                record "bare-$id" floor "$bare_out"
-            elif measure "$file_cap" "$bin/tavlo_bench_floors" bare "$file"; then
-                record "bare-$id" floor "$(value bare_ms)"
-            elif [ $? -eq 3 ]; then
-                bare_out="timeout:$file_cap"
-                record "bare-$id" floor "$bare_out"
+            if [ -n "$ref_cut" ]; then
+                record "open-$id" ref "$ref_cut"
             else
-                problem "the bare widget failed on $file"
+                cut_open=""
+                open_figures ref "$id" "$file" "$bytes" "$resize"
+                ref_cut=$cut_open
             fi
             if measure "$file_cap" "$bin/tavlo_bench_floors" write "$file"; then
                 record "save-$id" floor "$(value write_ms)"
@@ -273,37 +292,74 @@ done
 
 # --- Typing ----------------------------------------------------------------------------------
 
+# One typing session (tavlo_bench_driver type or tavlo_bench_floors bare-type) in a fresh
+# process. Its phases run in order, each within the cap (Ctrl+End within twice the cap: three
+# rounds, each waiting for the event loop to be idle).
+typing_phases="open start ctrl_end end click"
 typing() {
-    local id=$1 label=$2 file=$3 at=$4 status=0
-    meta "key-$id" "$label" ms max 50
-    progress "typing: $label"
-    measure $((2 * cap + 15)) "$bin/tavlo_bench_driver" type "$file" --at "$at" --cap "$cap" || status=$?
+    local who=$1 id=$2 file=$3 status=0 phase cut=""
+    local limit=$((6 * cap + 15)) seconds
+    if [ "$who" = tavlo ]; then
+        measure "$limit" "$bin/tavlo_bench_driver" type "$file" --cap "$cap" || status=$?
+    else
+        measure "$limit" "$bin/tavlo_bench_floors" bare-type "$file" --cap "$cap" || status=$?
+    fi
     if [ "$status" -eq 1 ]; then
-        problem "typing into $file failed"
+        problem "the typing session of $who in $file failed"
         return
     fi
-    local open_ms
-    open_ms=$(value open_ms)
-    if [ -n "${open_ms_figure:-}" ]; then
-        record "$open_ms_figure" tavlo "${open_ms:-timeout:$cap}"
-    fi
-    sed -n 's/^key_ms=//p' "$work/out" | while read -r ms; do record "key-$id" tavlo "$ms"; done
-    # Cut off by the cap: while opening, or during the presses.
-    [ "$status" -eq 3 ] && record "key-$id" tavlo "timeout:$cap"
-    return 0
+    cut=$(cut_phase)
+    if [ "$status" -ne 0 ] && [ -z "$cut" ]; then cut=open; fi
+    [ "$id" = big ] || record "typeopen-$id" "$who" \
+        "$(value "$([ "$who" = tavlo ] && echo open_ms || echo bare_ms)")"
+    record_all "keystart-$id" "$who" key_start_ms
+    record_all "ctrlend-$id" "$who" ctrl_end_ms
+    record_all "ctrlidle-$id" "$who" ctrl_end_idle_ms
+    for seconds in $(sed -n 's/^ctrl_end_idle_cut_s=//p' "$work/out"); do
+        record "ctrlidle-$id" "$who" "timeout:$(awk -v s="$seconds" 'BEGIN { printf "%g", s }')"
+    done
+    record_all "keyend-$id" "$who" key_end_ms
+    record_all "click-$id" "$who" click_ms
+    [ -n "$cut" ] || return 0
+    # The phase at its cap is a measurement ("> cap"); the later ones were never reached.
+    local reached="" figures value
+    for phase in $typing_phases; do
+        if [ "$phase" = "$cut" ]; then
+            reached=$([ "$phase" = ctrl_end ] && echo "timeout:$((2 * cap))" || echo "timeout:$cap")
+        fi
+        [ -n "$reached" ] || continue
+        case $phase in
+        open) figures="typeopen" ;;
+        start) figures="keystart" ;;
+        ctrl_end) figures="ctrlend ctrlidle" ;;
+        end) figures="keyend" ;;
+        click) figures="click" ;;
+        esac
+        for figure in $figures; do
+            [ "$figure-$id" = typeopen-big ] || record "$figure-$id" "$who" "$reached"
+        done
+        reached=cut
+    done
 }
 
-big=$(document ascii $((10 * 1048576)))
-open_ms_figure=""
-typing start10 "key press to paint, 10 MiB, at start" "$big" start
-typing end10 "key press to paint, 10 MiB, at end" "$big" end
+typing_file() {
+    local id=$1 label=$2 file=$3
+    [ "$id" = big ] || meta "typeopen-$id" "open $label: painted (no floor)" ms none 0 ref
+    meta "keystart-$id" "key press to paint, $label, at start" ms max 16 ref
+    meta "ctrlend-$id" "Ctrl+End to paint, $label" ms max 50 ref
+    meta "ctrlidle-$id" "Ctrl+End to idle, $label" ms none 0 ref
+    meta "keyend-$id" "key press to paint, $label, at end" ms max 16 ref
+    meta "click-$id" "click deep in the text to paint, $label" ms max 50 ref
+    for who in tavlo ref; do
+        progress "typing: $label, $who"
+        typing "$who" "$id" "$file"
+    done
+}
+
+typing_file big "10 MiB" "$(document ascii $((10 * 1048576)))"
 for bytes in $BENCH_LONGLINES; do
-    line=$(document longline "$bytes")
-    label="one line of $((bytes - 1)) characters"
-    open_ms_figure="lineopen-$bytes"
-    meta "$open_ms_figure" "open $label: painted (no floor)" ms none 0
-    typing "linestart-$bytes" "key press to paint, $label, at start" "$line" start
-    typing "lineend-$bytes" "key press to paint, $label, at end" "$line" end
+    if [ "$bytes" -ge 1048576 ]; then size="$((bytes / 1048576)) MiB"; else size="$((bytes / 1024)) KiB"; fi
+    typing_file "line-$bytes" "$size line" "$(document longline "$bytes")"
 done
 
 [ "$failures" -eq 0 ]

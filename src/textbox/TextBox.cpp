@@ -16,7 +16,7 @@
 
 namespace {
 // How long the background work on a long line's rows may hold the event loop at a time.
-constexpr int IndexingBudgetMs = 4;
+constexpr int IndexingBudgetMs = 3;
 } // namespace
 
 TextBox::TextBox(QWidget *parent)

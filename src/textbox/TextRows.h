@@ -40,7 +40,7 @@ public:
     // Qt lays out a run without break opportunities in time that grows with its square (each row
     // looks for the end of its word first), so chunks are kept short: a screenful of a line without
     // spaces costs about a millisecond.
-    static constexpr qsizetype ChunkLength = 2048;
+    static constexpr qsizetype ChunkLength = 1024;
 
     explicit TextRows(const PieceTree &text);
 

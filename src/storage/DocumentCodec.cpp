@@ -68,6 +68,36 @@ bool endsWithLineEnd(const PieceTree &text)
 // One pass into an allocation big enough for any text of this length, trimmed to what was written
 // at the end: only the pages written to are ever touched. A text with a character the encoding
 // lacks gives no bytes, only the list of such characters.
+// Copies the ASCII units at the start of units, a byte each, and says how many there were; 16 at
+// a time where it can, as most text is mostly ASCII and a large save spends its time here.
+qsizetype copyAscii(QStringView units, char *out)
+{
+    const char16_t *const in = units.utf16();
+    const qsizetype size = units.size();
+    qsizetype i = 0;
+    for (; i + 16 <= size; i += 16) {
+        char16_t any = 0;
+        for (int k = 0; k < 16; ++k)
+            any |= in[i + k];
+        if (any >= 0x80)
+            break;
+        for (int k = 0; k < 16; ++k)
+            out[i + k] = char(in[i + k]);
+    }
+    for (; i < size && in[i] < 0x80; ++i)
+        out[i] = char(in[i]);
+    return i;
+}
+
+// The units up to the next ASCII one.
+qsizetype nonAsciiRun(QStringView units)
+{
+    qsizetype i = 1;
+    while (i < units.size() && units[i].unicode() >= 0x80)
+        ++i;
+    return i;
+}
+
 template <typename Writer>
 EncodedDocument encodeWith(const PieceTree &text, const TextFormat &format, QByteArrayView bom)
 {
@@ -86,8 +116,23 @@ EncodedDocument encodeWith(const PieceTree &text, const TextFormat &format, QByt
         else
             out = Writer::write(out, codePoint);
     });
-    text.forEachChunk(0, text.length(), [&codePoints](QStringView chunk) {
-        codePoints.add(chunk);
+    text.forEachChunk(0, text.length(), [&codePoints, &out](QStringView chunk) {
+        if constexpr (!Writer::AsciiIsOneByte) {
+            codePoints.add(chunk);
+            return true;
+        }
+        while (!chunk.isEmpty()) {
+            if (!codePoints.holdsHalfPair()) {
+                const qsizetype ascii = copyAscii(chunk, out);
+                out += ascii;
+                chunk = chunk.sliced(ascii);
+                if (chunk.isEmpty())
+                    break;
+            }
+            const qsizetype other = nonAsciiRun(chunk);
+            codePoints.add(chunk.first(other));
+            chunk = chunk.sliced(other);
+        }
         return true;
     });
     if (appendLineEnd)

@@ -32,6 +32,8 @@ public:
                 addUnit(unit.unicode());
         }
     }
+    // A high surrogate waits for its partner from the next chunk.
+    bool holdsHalfPair() const { return m_high != 0; }
     // After the last chunk: a high surrogate still waiting has no partner.
     void finish()
     {
@@ -62,6 +64,7 @@ private:
 // Per code point output, for the document encoder; a lone surrogate is no UTF-16 text either.
 template <QSysInfo::Endian byteOrder> struct Writer {
     static constexpr int MostBytesPerUnit = 2;
+    static constexpr bool AsciiIsOneByte = false;
     static int size(char32_t codePoint)
     {
         if (codePoint >= 0xD800 && codePoint <= 0xDFFF)

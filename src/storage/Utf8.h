@@ -17,6 +17,7 @@ std::optional<QString> decode(QByteArrayView bytes);
 struct Writer {
     // A unit of UTF-16 becomes at most three bytes; a surrogate pair, two units, four.
     static constexpr int MostBytesPerUnit = 3;
+    static constexpr bool AsciiIsOneByte = true;
     static int size(char32_t codePoint)
     {
         if (codePoint < 0x80)

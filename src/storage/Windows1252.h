@@ -18,6 +18,7 @@ QString decode(QByteArrayView bytes);
 // Per code point output, for the document encoder.
 struct Writer {
     static constexpr int MostBytesPerUnit = 1;
+    static constexpr bool AsciiIsOneByte = true;
     static int size(char32_t codePoint) { return fromUnicode(codePoint) < 0 ? 0 : 1; }
     static char *write(char *out, char32_t codePoint)
     {

@@ -5,6 +5,9 @@
 //   tavlo_bench_floors read FILE    read the bytes and decode them as UTF-8 into a fresh QString
 //   tavlo_bench_floors write FILE   write the file's own bytes over it and fsync (the bytes are
 //                                   read into memory first, untimed)
+//   tavlo_bench_floors safe-write FILE
+//       the same bytes into a new file beside it, fsync, rename over FILE, fsync the folder: the
+//       least that a save which survives a crash at any moment has to do
 //   tavlo_bench_floors bare FILE [--resize] [--cap S]
 //       a plain QPlainTextEdit on the screen: read, decode, turn CR LF into LF, setPlainText,
 //       paint and wait until the event loop is idle (the whole naive open path); with --resize,
@@ -20,6 +23,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QString>
 
@@ -71,6 +75,34 @@ bool writeAllAndSync(const char *path, const QByteArray &bytes)
     }
     const bool synced = ::fsync(fd) == 0;
     return ::close(fd) == 0 && synced && done == bytes.size();
+}
+
+bool writeNewAndRename(const char *path, const QByteArray &bytes)
+{
+    const QByteArray temporary = QByteArray(path) + ".floor-new";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    const bool written = ::fsync(fd) == 0 && ::close(fd) == 0 && done == bytes.size();
+    if (!written || ::rename(temporary.constData(), path) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    const QByteArray folder = QFileInfo(QString::fromLocal8Bit(path)).absolutePath().toLocal8Bit();
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = folderFd >= 0 && ::fsync(folderFd) == 0;
+    if (folderFd >= 0)
+        ::close(folderFd);
+    return synced;
 }
 
 // CR LF becomes LF in one pass; QString::replace moves the tail once per line end.
@@ -167,8 +199,9 @@ int runBare(int argc, char *argv[], bool typing)
 int main(int argc, char *argv[])
 {
     if (argc < 3) {
-        fprintf(stderr, "usage: tavlo_bench_floors read|write FILE | bare FILE [--resize] "
-                        "[--cap S] | bare-type FILE [--presses N] [--cap S]\n");
+        fprintf(stderr,
+                "usage: tavlo_bench_floors read|write|safe-write FILE | bare FILE [--resize] "
+                "[--cap S] | bare-type FILE [--presses N] [--cap S]\n");
         return 2;
     }
     const QByteArray mode = argv[1];
@@ -195,6 +228,16 @@ int main(int argc, char *argv[])
         if (!writeAllAndSync(path, bytes))
             return fail("write", path);
         bench::report("write_ms", bench::nowMs() - start);
+        return 0;
+    }
+    if (mode == "safe-write") {
+        QByteArray bytes;
+        if (!readAll(path, bytes))
+            return fail("read", path);
+        const double start = bench::nowMs();
+        if (!writeNewAndRename(path, bytes))
+            return fail("safe-write", path);
+        bench::report("safe_write_ms", bench::nowMs() - start);
         return 0;
     }
     if (mode == "bare" || mode == "bare-type")

@@ -59,11 +59,8 @@ bool readAll(const char *path, QByteArray &bytes)
     return done == bytes.size();
 }
 
-bool writeAllAndSync(const char *path, const QByteArray &bytes)
+bool writeAll(int fd, const QByteArray &bytes)
 {
-    const int fd = ::open(path, O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return false;
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
@@ -73,8 +70,17 @@ bool writeAllAndSync(const char *path, const QByteArray &bytes)
             break;
         done += n;
     }
+    return done == bytes.size();
+}
+
+bool writeAllAndSync(const char *path, const QByteArray &bytes)
+{
+    const int fd = ::open(path, O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, bytes);
     const bool synced = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && synced && done == bytes.size();
+    return ::close(fd) == 0 && synced && written;
 }
 
 bool writeNewAndRename(const char *path, const QByteArray &bytes)
@@ -83,16 +89,7 @@ bool writeNewAndRename(const char *path, const QByteArray &bytes)
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    const bool written = ::fsync(fd) == 0 && ::close(fd) == 0 && done == bytes.size();
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0 && ::close(fd) == 0;
     if (!written || ::rename(temporary.constData(), path) != 0) {
         ::unlink(temporary.constData());
         return false;

@@ -7,6 +7,8 @@
 
 #include "textbox/LineWindow.h"
 
+#include <optional>
+
 namespace textboundaries {
 
 namespace {
@@ -70,17 +72,26 @@ qsizetype startOfWordBefore(const LineWindow &line, qsizetype offset)
     return offset;
 }
 
-} // namespace
-
-qsizetype nextCharacter(const PieceTree &text, qsizetype offset)
+// Where a step forward from offset goes when the end of the text or a line break decides it
+// alone, whatever the step's size; nothing inside a line.
+std::optional<qsizetype> forwardOverLineEnd(const PieceTree &text, qsizetype offset)
 {
-    offset = std::clamp<qsizetype>(offset, 0, text.length());
     if (offset == text.length())
         return offset;
     if (insideCrLf(text, offset))
         return offset + 1;
     if (const qsizetype lineBreak = breakAt(text, offset))
         return offset + lineBreak;
+    return std::nullopt;
+}
+
+} // namespace
+
+qsizetype nextCharacter(const PieceTree &text, qsizetype offset)
+{
+    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    if (const std::optional<qsizetype> decided = forwardOverLineEnd(text, offset))
+        return *decided;
     return LineWindow(text, offset, ClusterReach, ClusterReach).nextBoundary(offset);
 }
 
@@ -99,12 +110,8 @@ qsizetype previousCharacter(const PieceTree &text, qsizetype offset)
 qsizetype nextWord(const PieceTree &text, qsizetype offset)
 {
     offset = std::clamp<qsizetype>(offset, 0, text.length());
-    if (offset == text.length())
-        return offset;
-    if (insideCrLf(text, offset))
-        return offset + 1;
-    if (const qsizetype lineBreak = breakAt(text, offset))
-        return offset + lineBreak;
+    if (const std::optional<qsizetype> decided = forwardOverLineEnd(text, offset))
+        return *decided;
     const LineWindow line(text, offset, ClusterReach, WordReach);
     return skipSpaceAhead(line, endOfRun(line, offset));
 }

@@ -39,6 +39,7 @@ private slots:
     void readOnlyTakesNoEdits();
     void tabIsTypedNotAFocusMove();
     void wheelStopsAtTheLastRow();
+    void doubleClickSelectsAWordTripleALine();
     void caretStaysInViewInALongLine();
 };
 
@@ -184,6 +185,17 @@ void tst_TextBox::wheelStopsAtTheLastRow()
     ShownBox tall(QStringLiteral("row\n").repeated(100));
     QApplication::sendEvent(tall.box.viewport(), &down);
     QVERIFY(tall.box.cursorRect(0).isEmpty()); // scrolled off the top
+}
+
+void tst_TextBox::doubleClickSelectsAWordTripleALine()
+{
+    ShownBox shown(QStringLiteral("first line\r\nsecond words here"));
+    QWidget *view = shown.box.viewport();
+    const QPoint inSecond = shown.box.cursorRect(14).center();
+    QTest::mouseDClick(view, Qt::LeftButton, {}, inSecond);
+    QCOMPARE(shown.box.selectedText(), QStringLiteral("second"));
+    QTest::mouseClick(view, Qt::LeftButton, {}, inSecond);
+    QCOMPARE(shown.box.selectedText(), QStringLiteral("second words here"));
 }
 
 void tst_TextBox::caretStaysInViewInALongLine()

@@ -191,6 +191,20 @@ int runBare(int argc, char *argv[], bool typing)
     return 0;
 }
 
+// Reads the file's bytes (untimed), then times writing them back with write.
+int timeWrite(const char *path, bool (*write)(const char *, const QByteArray &), const char *what,
+              const char *figure)
+{
+    QByteArray bytes;
+    if (!readAll(path, bytes))
+        return fail("read", path);
+    const double start = bench::nowMs();
+    if (!write(path, bytes))
+        return fail(what, path);
+    bench::report(figure, bench::nowMs() - start);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -217,26 +231,10 @@ int main(int argc, char *argv[])
         bench::report("hwm_kb", double(bench::statusKb("VmHWM")));
         return 0;
     }
-    if (mode == "write") {
-        QByteArray bytes;
-        if (!readAll(path, bytes))
-            return fail("read", path);
-        const double start = bench::nowMs();
-        if (!writeAllAndSync(path, bytes))
-            return fail("write", path);
-        bench::report("write_ms", bench::nowMs() - start);
-        return 0;
-    }
-    if (mode == "safe-write") {
-        QByteArray bytes;
-        if (!readAll(path, bytes))
-            return fail("read", path);
-        const double start = bench::nowMs();
-        if (!writeNewAndRename(path, bytes))
-            return fail("safe-write", path);
-        bench::report("safe_write_ms", bench::nowMs() - start);
-        return 0;
-    }
+    if (mode == "write")
+        return timeWrite(path, writeAllAndSync, "write", "write_ms");
+    if (mode == "safe-write")
+        return timeWrite(path, writeNewAndRename, "safe-write", "safe_write_ms");
     if (mode == "bare" || mode == "bare-type")
         return runBare(argc, argv, mode == "bare-type");
     fprintf(stderr, "tavlo_bench_floors: unknown mode %s\n", mode.constData());

@@ -58,7 +58,6 @@ void TextBox::setText(PieceTree text)
     m_view->rows().reset();
     m_view->setTop(0);
     m_cursor = m_anchor = 0;
-    m_preedit.clear();
     m_view->rows().setPreedit(-1, QString());
     emit textChanged();
     emit cursorPositionChanged();

@@ -163,7 +163,4 @@ private:
     qint64 m_lastClickTime = 0;
     QPoint m_lastClickPoint;
     bool m_droppedOnItself = false;
-    // An input method's uncommitted text and its own caret within it.
-    QString m_preedit;
-    int m_preeditCursor = 0;
 };

@@ -27,15 +27,13 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
         }
         replace(from, to, event->commitString(), EditKind::Other);
     }
-    m_preedit = event->preeditString();
-    m_preeditCursor = int(m_preedit.size());
+    // The caret is shown after the uncommitted text, wherever the input method puts its own.
+    const QString preedit = event->preeditString();
     for (const QInputMethodEvent::Attribute &attribute : event->attributes()) {
-        if (attribute.type == QInputMethodEvent::Cursor)
-            m_preeditCursor = attribute.start;
-        else if (attribute.type == QInputMethodEvent::Selection && m_preedit.isEmpty())
+        if (attribute.type == QInputMethodEvent::Selection && preedit.isEmpty())
             setSelection(attribute.start, attribute.start + attribute.length);
     }
-    m_view->rows().setPreedit(m_cursor, m_preedit);
+    m_view->rows().setPreedit(m_cursor, preedit);
     viewport()->update();
     updateMicroFocus();
     event->accept();

@@ -76,7 +76,7 @@ void TextRows::edited(qsizetype position, qsizetype removed, qsizetype inserted)
             for (qsizetype &start : index.rowStarts)
                 start += shift;
             kept.emplace(lineStart + shift, std::move(index));
-        } else if (lineStart <= position) {
+        } else if (lineStart < position) {
             // An edit can pull the first word of its row up into the row before, so only a row
             // start followed by another one before the edit is sure to stay a row start.
             auto &starts = index.rowStarts;
@@ -86,18 +86,10 @@ void TextRows::edited(qsizetype position, qsizetype removed, qsizetype inserted)
             index.complete = false;
             kept.emplace(lineStart, std::move(index));
         }
-        // A line that began inside the removed text is gone.
+        // A line that began where the edit is, or inside the removed text, is gone or changed
+        // its start (a CR that an inserted LF joins).
     }
     m_indexes = std::move(kept);
-    // Also drop the index of a line the edit joined to another or cut in two.
-    const Line line = lineOf(std::min(position, m_text.length()));
-    for (auto it = m_indexes.begin(); it != m_indexes.end();) {
-        const bool inEditedLine = it->first >= line.start && it->first <= line.end;
-        if (inEditedLine && it->first != line.start)
-            it = m_indexes.erase(it);
-        else
-            ++it;
-    }
 }
 
 bool TextRows::isRightToLeft(const Line &line) const

@@ -120,11 +120,7 @@ private slots:
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
-    QStringList entries() const
-    {
-        return QDir(m_dir->path())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    }
+    QStringList entries() const { return testFiles::entries(m_dir->path()); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 

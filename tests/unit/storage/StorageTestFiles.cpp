@@ -43,6 +43,12 @@ std::optional<struct stat> linkStatus(const QString &path)
     return result;
 }
 
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
 QStringList leftovers(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral(".*.tavlo-*"), QStringLiteral("*.tavlo-backup")},

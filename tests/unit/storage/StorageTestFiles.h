@@ -19,6 +19,9 @@ bool put(const QString &path, const QByteArray &bytes);
 std::optional<struct stat> status(const QString &path);
 std::optional<struct stat> linkStatus(const QString &path);
 
+// Every entry of folder, hidden ones included.
+QStringList entries(const QString &folder);
+
 // Temporary files and backups that a save left behind in folder.
 QStringList leftovers(const QString &folder);
 

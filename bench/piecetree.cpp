@@ -10,8 +10,8 @@
 // spaces.
 #include "BenchSupport.h"
 
-#include "textbox/PieceTree.h"
-#include "textbox/TextBoundaries.h"
+#include "text/PieceTree.h"
+#include "text/TextBoundaries.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

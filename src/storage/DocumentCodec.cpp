@@ -6,7 +6,7 @@
 #include "storage/Utf16.h"
 #include "storage/Utf8.h"
 #include "storage/Windows1252.h"
-#include "textbox/PieceTree.h"
+#include "text/PieceTree.h"
 
 #include <algorithm>
 #include <utility>

@@ -4,7 +4,7 @@
 #include "platform/posix/PosixFileStamp.h"
 #include "storage/DocumentCodec.h"
 #include "storage/openAndSave.h"
-#include "textbox/PieceTree.h"
+#include "text/PieceTree.h"
 
 #include <optional>
 

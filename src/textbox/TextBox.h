@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "textbox/PieceTree.h"
-#include "textbox/UndoHistory.h"
+#include "text/PieceTree.h"
+#include "text/UndoHistory.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextBoxAccessible.h"
 
+#include "text/TextBoundaries.h"
 #include "textbox/AccessibleTextItems.h"
-#include "textbox/TextBoundaries.h"
 #include "textbox/TextBox.h"
 
 #include <limits>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard: caret moves, selection, editing keys and typing.
-#include "textbox/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 #include "textbox/TextBox.h"
 #include "textbox/TextView.h"
 

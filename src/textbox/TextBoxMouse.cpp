@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The mouse: clicks, selection by dragging, drag and drop of text, the middle-click paste of the
 // primary selection and the wheel.
-#include "textbox/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 #include "textbox/TextBox.h"
 #include "textbox/TextMimeData.h"
 #include "textbox/TextView.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextView.h"
 
-#include "textbox/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 
 #include <QPainter>
 #include <QTextLine>

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "storage/DocumentCodec.h"
-#include "textbox/PieceTree.h"
+#include "text/PieceTree.h"
 
 Q_DECLARE_METATYPE(TextEncoding)
 Q_DECLARE_METATYPE(LineEnd)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "textbox/PieceTree.h"
-#include "textbox/TextPiece.h"
+#include "text/PieceTree.h"
+#include "text/TextPiece.h"
 
 // A node holds one piece and sums its subtree: units, line breaks (of the subtree's text taken
 // alone), its first and last unit (to join a CR and an LF that meet across a node's edge) and the

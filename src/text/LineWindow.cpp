@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "textbox/LineWindow.h"
+#include "text/LineWindow.h"
 
 #include <QTextBoundaryFinder>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "textbox/UndoHistory.h"
+#include "text/UndoHistory.h"
 
 // The steps follow what Qt 6's QPlainTextEdit does, as watched with its own key events:
 // - A step never ends by time, by a caret move, a click or a focus change. Typing joins the step

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "textbox/PieceTreeNode.h"
+#include "text/PieceTreeNode.h"
 
 #include <algorithm>
 

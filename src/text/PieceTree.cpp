@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "textbox/PieceTree.h"
+#include "text/PieceTree.h"
 
-#include "textbox/AddBuffer.h"
-#include "textbox/PieceTreeNode.h"
+#include "text/AddBuffer.h"
+#include "text/PieceTreeNode.h"
 
 #include <algorithm>
 

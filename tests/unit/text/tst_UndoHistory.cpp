@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The steps and carets below are those QPlainTextEdit showed for the same edits.
-#include "textbox/UndoHistory.h"
+#include "text/UndoHistory.h"
 
 #include <QtTest>
 

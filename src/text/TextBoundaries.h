@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "textbox/PieceTree.h"
+#include "text/PieceTree.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "textbox/PieceTree.h"
-#include "textbox/PieceTreeNode.h"
+#include "text/PieceTree.h"
+#include "text/PieceTreeNode.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

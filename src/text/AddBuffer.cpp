@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "textbox/AddBuffer.h"
+#include "text/AddBuffer.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "textbox/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

@@ -3,9 +3,9 @@
 // run of word characters or a run of ASCII separators, then the white space after it (Ctrl+Right)
 // or before it (Ctrl+Left); at a line's end or start it steps over the line break instead. Here
 // the rules run on whole grapheme clusters, so the caret never stops inside one.
-#include "textbox/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 
-#include "textbox/LineWindow.h"
+#include "text/LineWindow.h"
 
 #include <optional>
 

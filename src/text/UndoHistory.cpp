@@ -52,6 +52,7 @@ void UndoHistory::record(const TextState &before, const TextState &after, EditKi
     const bool typed =
         kind == EditKind::Typing && removed == 0 && !hasLineBreak(after.text, position, inserted);
     if (typed && joinsTyping(position, insertedBefore)) {
+        widenRange(position, removed, inserted);
         Step &step = m_undo.last();
         step.after = withCaret(after, end);
         step.typingEnd = end;
@@ -62,10 +63,12 @@ void UndoHistory::record(const TextState &before, const TextState &after, EditKi
                                inserted == 0 && before.cursor == before.anchor &&
                                !hasLineBreak(before.text, position, removed);
     if (singleRemoval && joinsRemoval(position, removed)) {
+        widenRange(position, removed, inserted);
         extendRemoval(after, position, removed);
         return;
     }
     startStep(before, after, position + removed, end, inserted > 0);
+    m_undo.last().range = {position, removed, inserted};
     if (singleRemoval)
         m_undo.last().removalPoint = position;
 }
@@ -79,6 +82,10 @@ void UndoHistory::recordMove(const TextState &before, const TextState &after, qs
     m_insertedTotal += count;
     const qsizetype landing = to > from ? to - count : to;
     startStep(before, after, to, landing + count, true);
+    // One change over the text between the two places, whose length stays.
+    const qsizetype start = std::min(from, landing);
+    const qsizetype span = std::max(from + count, to) - start;
+    m_undo.last().range = {start, span, span};
 }
 
 bool UndoHistory::joinsTyping(qsizetype position, qsizetype insertedBefore) const
@@ -103,6 +110,16 @@ void UndoHistory::extendRemoval(const TextState &after, qsizetype position, qsiz
         step.before = withCaret(step.before, step.before.cursor + removed);
     step.removalPoint = position;
     step.after = withCaret(after, position);
+}
+
+void UndoHistory::widenRange(qsizetype position, qsizetype removed, qsizetype inserted)
+{
+    TextChange &range = m_undo.last().range;
+    const qsizetype start = std::min(range.position, position);
+    const qsizetype end = std::max(range.position + range.inserted, position + removed);
+    range.removed += (range.position - start) + (end - (range.position + range.inserted));
+    range.inserted = end - start - removed + inserted;
+    range.position = start;
 }
 
 // redoCaret is also where the step's last edit ended; typing there carries the step on when that
@@ -153,4 +170,14 @@ TextState UndoHistory::redo()
 {
     m_undo.append(m_redo.takeLast());
     return m_undo.last().after;
+}
+
+TextChange UndoHistory::undoRange() const
+{
+    return m_undo.last().range.reversed();
+}
+
+TextChange UndoHistory::redoRange() const
+{
+    return m_redo.last().range;
 }

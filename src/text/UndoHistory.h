@@ -2,6 +2,7 @@
 #pragma once
 
 #include "text/PieceTree.h"
+#include "text/TextChange.h"
 
 #include <QList>
 
@@ -48,11 +49,17 @@ public:
     // The state to show after undoing or redoing one step. Call only when available.
     TextState undo();
     TextState redo();
+    // Where the next undo or redo changes the text, in the text it is shown over (no revision).
+    // Call only when available.
+    TextChange undoRange() const;
+    TextChange redoRange() const;
 
 private:
     struct Step {
         TextState before; // its caret is where undo puts it
         TextState after;  // its caret is where redo puts it
+        // What the step changed in before's text, all its edits taken together.
+        TextChange range;
         // Where typing would carry the step on: the end of its last insertion, when that text
         // did not end with a line break.
         std::optional<qsizetype> typingEnd;
@@ -66,6 +73,8 @@ private:
     bool joinsTyping(qsizetype position, qsizetype insertedBefore) const;
     bool joinsRemoval(qsizetype position, qsizetype removed) const;
     void extendRemoval(const TextState &after, qsizetype position, qsizetype removed);
+    // Takes an edit of the step's after text, next to or inside the step's range, into it.
+    void widenRange(qsizetype position, qsizetype removed, qsizetype inserted);
     void startStep(const TextState &before, const TextState &after, qsizetype undoCaret,
                    qsizetype redoCaret, bool inserted);
 

@@ -34,6 +34,7 @@ TextBox::TextBox(QWidget *parent)
     viewport()->setAutoFillBackground(false);
     m_view->rows().setFont(font());
     installTextBoxAccessibleFactory();
+    connect(&m_document, &TextDocument::changed, this, &TextBox::documentChanged);
     connect(this, &TextBox::cursorPositionChanged, this, [this] { notifyCursorMoved(this); });
     connect(this, &TextBox::selectionChanged, this, [this] { notifySelectionChanged(this); });
 }
@@ -52,14 +53,10 @@ void TextBox::setPlainText(const QString &text)
 
 void TextBox::setText(PieceTree text)
 {
-    const PieceTree old = std::exchange(m_text, std::move(text));
-    notifyTextChanged(this, 0, old, old.length(), m_text.length());
-    m_history.clear();
-    m_view->rows().reset();
+    m_view->rows().setPreedit(-1, QString());
+    m_document.setText(std::move(text));
     m_view->setTop(0);
     m_cursor = m_anchor = 0;
-    m_view->rows().setPreedit(-1, QString());
-    emit textChanged();
     emit cursorPositionChanged();
     emit undoAvailable(false);
     emit redoAvailable(false);
@@ -126,17 +123,10 @@ void TextBox::replace(qsizetype from, qsizetype to, const QString &text, EditKin
 {
     if (m_readOnly || (from == to && text.isEmpty()))
         return;
-    const TextState before{m_text, m_cursor, m_anchor};
     const bool hadSelection = hasSelection();
-    m_text = m_text.removed(from, to - from).inserted(from, text);
-    m_view->edited(from, to - from, text.size());
+    const bool couldUndo = m_document.canUndo();
+    m_document.replace(from, to - from, text, kind, caretState());
     m_cursor = m_anchor = from + text.size();
-    const bool couldUndo = m_history.canUndo();
-    m_history.record(before, TextState{m_text, m_cursor, m_anchor}, kind, from, to - from,
-                     text.size());
-    m_goalX = -1;
-    notifyTextChanged(this, from, before.text, to - from, text.size());
-    emit textChanged();
     emit cursorPositionChanged();
     if (hadSelection) {
         emit selectionChanged();
@@ -157,14 +147,15 @@ void TextBox::removeSelection(EditKind kind)
 // Pasted and dropped text takes the text's own line ends, so that a file keeps one style.
 QString TextBox::withOwnLineEnds(const QString &text) const
 {
-    if (!text.contains(u'\r') && (m_lineEnd == u"\n" || !text.contains(u'\n')))
+    const QString &lineEnd = m_document.lineEnd();
+    if (!text.contains(u'\r') && (lineEnd == u"\n" || !text.contains(u'\n')))
         return text;
     QString result;
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c == u'\r' || c == u'\n') {
-            result += m_lineEnd;
+            result += lineEnd;
             if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
                 ++i;
         } else {
@@ -174,36 +165,47 @@ QString TextBox::withOwnLineEnds(const QString &text) const
     return result;
 }
 
-void TextBox::showState(const TextState &state)
+// Every change comes here once, whoever made it: the rows and the top row follow the change, the
+// caret and anchor keep to the text they were in until the edit places them, and screen readers
+// hear of the range that changed.
+void TextBox::documentChanged(const TextChange &change)
 {
-    const qsizetype oldCursor = m_cursor;
-    const PieceTree old = std::exchange(m_text, state.text);
-    // The history keeps whole texts, not where they differ: told as a replacement, which costs
-    // the same whatever the size.
-    notifyTextChanged(this, 0, old, old.length(), m_text.length());
-    m_cursor = state.cursor;
-    m_anchor = state.anchor;
-    m_view->replaced();
+    m_view->edited(change.position, change.removed, change.inserted);
+    m_cursor = change.mapped(m_cursor);
+    m_anchor = change.mapped(m_anchor);
     m_goalX = -1;
+    notifyTextChanged(this, change.position, m_document.textBefore(), change.removed,
+                      change.inserted);
     emit textChanged();
+}
+
+void TextBox::showStep(qsizetype oldCursor, const TextState &caret)
+{
+    m_cursor = caret.cursor;
+    m_anchor = caret.anchor;
     if (m_cursor != oldCursor)
         emit cursorPositionChanged();
     emit selectionChanged();
-    emit undoAvailable(m_history.canUndo());
-    emit redoAvailable(m_history.canRedo());
+    emit undoAvailable(m_document.canUndo());
+    emit redoAvailable(m_document.canRedo());
+    restartCaretBlink();
     viewChanged();
 }
 
 void TextBox::undo()
 {
-    if (!m_readOnly && m_history.canUndo())
-        showState(m_history.undo());
+    if (!m_readOnly && m_document.canUndo()) {
+        const qsizetype oldCursor = m_cursor;
+        showStep(oldCursor, m_document.undo());
+    }
 }
 
 void TextBox::redo()
 {
-    if (!m_readOnly && m_history.canRedo())
-        showState(m_history.redo());
+    if (!m_readOnly && m_document.canRedo()) {
+        const qsizetype oldCursor = m_cursor;
+        showStep(oldCursor, m_document.redo());
+    }
 }
 
 void TextBox::copy()

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "text/PieceTree.h"
-#include "text/UndoHistory.h"
+#include "text/TextDocument.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -12,9 +12,10 @@
 class QMenu;
 class TextView;
 
-// A plain-text box for texts of any size: the text lives in a piece tree, and only the rows on
-// screen are ever laid out. Lines wrap at the widget's width, at word boundaries where a word
-// fits; there are no scroll bars and the view follows the caret. The text is kept exactly as
+// A plain-text box for texts of any size: it shows a text document, turns keys, clicks, drops and
+// input methods into the document's edits, and follows the changes the document reports; only
+// the rows on screen are ever laid out. Lines wrap at the widget's width, at word boundaries where
+// a word fits; there are no scroll bars and the view follows the caret. The text is kept exactly as
 // given, line ends included: Enter inserts lineEnd(), and pasted or dropped line ends become it.
 //
 // Offsets are in UTF-16 units from the start of the text.
@@ -30,11 +31,13 @@ public:
     void setPlainText(const QString &text);
     void setText(PieceTree text);
     // The text as it is now, for reading on another thread while editing goes on.
-    const PieceTree &text() const { return m_text; }
+    const PieceTree &text() const { return m_document.text(); }
+    // The document the box shows and edits; every change of the text goes through it.
+    const TextDocument &document() const { return m_document; }
 
     // What Enter inserts, and what line ends of pasted text become: "\n", "\r\n" or "\r".
-    QString lineEnd() const { return m_lineEnd; }
-    void setLineEnd(const QString &lineEnd) { m_lineEnd = lineEnd; }
+    QString lineEnd() const { return m_document.lineEnd(); }
+    void setLineEnd(const QString &lineEnd) { m_document.setLineEnd(lineEnd); }
 
     bool isReadOnly() const { return m_readOnly; }
     void setReadOnly(bool readOnly);
@@ -52,8 +55,8 @@ public:
     // Replaces the selection by text as typed or pasted, as one undo step.
     void insertText(const QString &text);
 
-    bool isUndoAvailable() const { return m_history.canUndo(); }
-    bool isRedoAvailable() const { return m_history.canRedo(); }
+    bool isUndoAvailable() const { return m_document.canUndo(); }
+    bool isRedoAvailable() const { return m_document.canRedo(); }
 
     // The caret's rectangle at an offset, in viewport coordinates; empty when not on screen.
     QRect cursorRect(qsizetype position) const;
@@ -125,7 +128,11 @@ private:
     // Replaces [from, to) by text and puts the caret after it; every edit comes through here.
     void replace(qsizetype from, qsizetype to, const QString &text, EditKind kind);
     void removeSelection(EditKind kind);
-    void showState(const TextState &state);
+    // What any change of the document means for the view, the caret and screen readers.
+    void documentChanged(const TextChange &change);
+    // After an undo, a redo or a move: the caret goes where the step leaves it.
+    void showStep(qsizetype oldCursor, const TextState &caret);
+    TextState caretState() const { return TextState{PieceTree(), m_cursor, m_anchor}; }
     void caretMoved(qsizetype oldCursor, qsizetype oldAnchor);
     void moveCaret(Move move, bool keepAnchor);
     qsizetype movedPosition(Move move);
@@ -141,9 +148,9 @@ private:
     void extendIndex();
     void viewChanged();
 
-    PieceTree m_text;
-    UndoHistory m_history;
-    QString m_lineEnd = QStringLiteral("\n");
+    TextDocument m_document;
+    // The document's text, which the box reads everywhere.
+    const PieceTree &m_text = m_document.text();
     qsizetype m_cursor = 0;
     qsizetype m_anchor = 0;
     bool m_readOnly = false;

@@ -107,7 +107,7 @@ bool TextBox::handleEditKey(QKeyEvent *event)
     using namespace textboundaries;
     const bool control = event->modifiers() & Qt::ControlModifier;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        replace(selectionStart(), selectionEnd(), m_lineEnd, EditKind::Typing);
+        replace(selectionStart(), selectionEnd(), m_document.lineEnd(), EditKind::Typing);
     } else if (hasSelection() &&
                (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete)) {
         removeSelection(event->key() == Qt::Key_Delete ? EditKind::Delete : EditKind::Backspace);

@@ -181,10 +181,9 @@ void TextBox::dropText(const QString &text, qsizetype position, bool moveFromHer
     const qsizetype start = selectionStart();
     const qsizetype end = selectionEnd();
     const qsizetype target = position > end ? position - (end - start) : position;
-    const TextState before{m_text, m_cursor, m_anchor};
-    const PieceTree moved = m_text.removed(start, end - start).inserted(target, inserted);
-    const TextState after{moved, target + inserted.size(), target + inserted.size()};
-    m_history.recordMove(before, after, start, end - start, position);
-    showState(after);
-    emit undoAvailable(true);
+    const qsizetype oldCursor = m_cursor;
+    // The units move as they are: they are already the text's own.
+    m_document.move(start, end - start, position, caretState());
+    const qsizetype caret = target + (end - start);
+    showStep(oldCursor, TextState{PieceTree(), caret, caret});
 }

@@ -57,17 +57,50 @@ void TextRows::reset()
 {
     m_chunks.clear();
     m_indexes.clear();
+    m_lastLine = {-1, -1};
 }
 
 TextRows::Line TextRows::lineOf(qsizetype position) const
 {
+    if (position >= m_lastLine.start && position <= m_lastLine.end)
+        return m_lastLine;
     const qsizetype line = m_text.lineAt(position);
-    return {m_text.lineStart(line), m_text.lineEnd(line)};
+    m_lastLine = {m_text.lineStart(line), m_text.lineEnd(line)};
+    return m_lastLine;
 }
 
 void TextRows::edited(qsizetype position, qsizetype removed, qsizetype inserted)
 {
-    m_chunks.clear();
+    m_lastLine = {-1, -1};
+    moveChunks(position, removed, inserted);
+    moveIndexes(position, removed, inserted);
+}
+
+// The chunks of the lines before the edit stay, those after it move along; the lines it touched,
+// from the start of the line at position to the end of the line at the end of the inserted text
+// (both in the text after the edit), are laid out again when asked for.
+void TextRows::moveChunks(qsizetype position, qsizetype removed, qsizetype inserted)
+{
+    const qsizetype touchedStart = lineOf(position).start;
+    const qsizetype touchedEnd = lineOf(position + inserted).end;
+    m_lastLine = {-1, -1};
+    const qsizetype shift = inserted - removed;
+    std::unordered_map<qsizetype, RowChunk> kept;
+    kept.reserve(m_chunks.size());
+    for (auto &[start, chunk] : m_chunks) {
+        if (start < touchedStart) {
+            kept.emplace(start, std::move(chunk));
+        } else if (start >= position + removed && start + shift > touchedEnd) {
+            chunk.start += shift;
+            chunk.end += shift;
+            kept.emplace(chunk.start, std::move(chunk));
+        }
+    }
+    m_chunks = std::move(kept);
+}
+
+void TextRows::moveIndexes(qsizetype position, qsizetype removed, qsizetype inserted)
+{
     const qsizetype shift = inserted - removed;
     std::map<qsizetype, LineIndex> kept;
     for (auto &[lineStart, index] : m_indexes) {

@@ -52,7 +52,8 @@ public:
     qsizetype preeditPosition() const { return m_preeditPosition; }
     const QString &preedit() const { return m_preedit; }
 
-    // After an edit: at position, removed units went and inserted units came.
+    // After an edit: at position, removed units went and inserted units came. Only the rows of the
+    // lines the edit touched are laid out again; the others move along.
     void edited(qsizetype position, qsizetype removed, qsizetype inserted);
     // Forgets every layout; the text was replaced.
     void reset();
@@ -109,6 +110,8 @@ private:
     qsizetype knownStartBefore(qsizetype position, const Line &line);
     qsizetype approximateStart(qsizetype position, const Line &line) const;
     const LineIndex *indexOf(qsizetype lineStart) const;
+    void moveChunks(qsizetype position, qsizetype removed, qsizetype inserted);
+    void moveIndexes(qsizetype position, qsizetype removed, qsizetype inserted);
 
     const PieceTree &m_text;
     QFont m_font;
@@ -117,4 +120,7 @@ private:
     QString m_preedit;
     std::unordered_map<qsizetype, RowChunk> m_chunks;
     std::map<qsizetype, LineIndex> m_indexes; // by the line's start
+    // The line last looked up: a key asks for the caret's line many times over, and the text
+    // does not change in between. Forgotten at every edit.
+    mutable Line m_lastLine{-1, -1};
 };

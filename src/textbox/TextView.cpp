@@ -26,12 +26,6 @@ void TextView::edited(qsizetype position, qsizetype removed, qsizetype inserted)
     m_top = m_rows.rowStartFor(std::min(m_top, m_text.length()));
 }
 
-void TextView::replaced()
-{
-    m_rows.reset();
-    m_top = m_rows.rowStartFor(std::min(m_top, m_text.length()));
-}
-
 void TextView::forEachVisibleRow(const std::function<bool(const Row &)> &visit)
 {
     qreal y = Margin;

@@ -29,8 +29,6 @@ public:
     // After an edit: at position, removed units went and inserted units came. The top row stays
     // on the same text.
     void edited(qsizetype position, qsizetype removed, qsizetype inserted);
-    // The whole text changed (undo, redo): the top row stays where it was, as far as it can.
-    void replaced();
 
     struct Selection {
         qsizetype start = 0;

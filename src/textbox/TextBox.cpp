@@ -53,11 +53,16 @@ void TextBox::setPlainText(const QString &text)
 
 void TextBox::setText(PieceTree text)
 {
+    const bool hadSelection = hasSelection();
     m_view->rows().setPreedit(-1, QString());
     m_document.setText(std::move(text));
     m_view->setTop(0);
     m_cursor = m_anchor = 0;
     emit cursorPositionChanged();
+    if (hadSelection) {
+        emit selectionChanged();
+        emit copyAvailable(false);
+    }
     emit undoAvailable(false);
     emit redoAvailable(false);
     viewChanged();

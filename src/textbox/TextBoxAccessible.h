@@ -62,7 +62,8 @@ private:
 void installTextBoxAccessibleFactory();
 
 // What a text box tells screen readers as it changes. They cost nothing while none listens
-// (QAccessible::isActive()), and otherwise no more than the edit, whatever the text's length.
+// (QAccessible::isActive()), and otherwise no more than the changed text, whatever the text's
+// length.
 
 // After an edit replaced removed units at position, read from before (the text until then), by
 // inserted units, read from the box. Call it once the box holds the new text and caret, before
@@ -75,10 +76,10 @@ void notifySelectionChanged(TextBox *box);
 // After the box became read-only or editable again.
 void notifyReadOnlyChanged(TextBox *box);
 
-// The event notifyTextChanged sends, null for no change. An inserted or removed text longer than
-// EventTextLimit is cut to that length: enough for any screen reader to speak, and a huge paste
-// or a Select All and Delete costs no more than a small one.
-constexpr qsizetype EventTextLimit = 16 * 1024;
+// The event notifyTextChanged sends, null for no change: an insert, a removal or an update,
+// carrying the whole inserted and removed texts. Qt's AT-SPI bridge sends each text with its
+// length taken from the string, and has no event for a change without its text; the texts are
+// read from the trees only while a screen reader listens.
 std::unique_ptr<QAccessibleTextCursorEvent> textChangeEvent(TextBox *box, qsizetype position,
                                                             const PieceTree &before,
                                                             qsizetype removed, qsizetype inserted);

@@ -19,8 +19,10 @@ std::unique_ptr<QAccessibleTextCursorEvent> textChangeEvent(TextBox *box, qsizet
 {
     if (removed == 0 && inserted == 0)
         return nullptr;
-    const QString removedText = before.text(position, std::min(removed, EventTextLimit));
-    const QString insertedText = box->text().text(position, std::min(inserted, EventTextLimit));
+    // Qt's bridges take the change's length from the text an event carries, so the whole text it
+    // is: a client that keeps a copy of the text stays in step.
+    const QString removedText = before.text(position, removed);
+    const QString insertedText = box->text().text(position, inserted);
     if (removed == 0)
         return std::make_unique<QAccessibleTextInsertEvent>(box, toInt(position), insertedText);
     if (inserted == 0)

@@ -20,10 +20,13 @@ constexpr size_t MostCachedChunks = 512;
 
 } // namespace
 
+// Compared on the layout's positions, so that an offset at a preedit that wraps belongs to the
+// row where the preedit ends, as the caret is drawn after it.
 int RowChunk::rowOf(qsizetype position) const
 {
+    const int local = toLayout(position);
     int row = 0;
-    while (row + 1 < rowCount && rowStart(row + 1) <= position)
+    while (row + 1 < rowCount && layout->lineAt(row + 1).textStart() <= local)
         ++row;
     return row;
 }
@@ -154,8 +157,9 @@ RowChunk TextRows::layOut(qsizetype start)
     layout->setTextOption(option);
     layout->setCacheEnabled(true);
     layout->setCursorMoveStyle(Qt::VisualMoveStyle);
-    if (m_preeditPosition >= start && m_preeditPosition <= start + length &&
-        (m_preeditPosition < start + length || endsLine))
+    const bool showsPreedit = m_preeditPosition >= start && m_preeditPosition <= start + length &&
+                              (m_preeditPosition < start + length || endsLine);
+    if (showsPreedit)
         layout->setPreeditArea(int(m_preeditPosition - start), m_preedit);
     layout->beginLayout();
     qreal y = 0;
@@ -169,6 +173,10 @@ RowChunk TextRows::layOut(qsizetype start)
     RowChunk chunk;
     chunk.start = start;
     chunk.layout = layout;
+    if (showsPreedit) {
+        chunk.preeditAt = int(m_preeditPosition - start);
+        chunk.preeditLength = int(m_preedit.size());
+    }
     chunk.endsLine = endsLine || layout->lineCount() <= 1;
     chunk.rowCount = chunk.endsLine ? layout->lineCount() : layout->lineCount() - 1;
     chunk.rowCount = std::max(chunk.rowCount, 1);

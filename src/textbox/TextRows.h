@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -21,8 +22,25 @@ struct RowChunk {
     bool endsLine = false;
     int rowCount = 0;
     std::shared_ptr<QTextLayout> layout;
+    // An input method's uncommitted text shown in the layout, at this offset from start, or
+    // none (-1). The layout counts its units, the text does not.
+    int preeditAt = -1;
+    int preeditLength = 0;
 
-    qsizetype rowStart(int row) const { return start + layout->lineAt(row).textStart(); }
+    // A position of the layout and an offset of the text, across the preedit: a text offset at
+    // the preedit is after it on screen, and a layout position inside it is that offset.
+    int toLayout(qsizetype position) const
+    {
+        const int local = int(position - start);
+        return preeditAt >= 0 && local >= preeditAt ? local + preeditLength : local;
+    }
+    qsizetype fromLayout(int position) const
+    {
+        if (preeditAt >= 0 && position > preeditAt)
+            position = std::max(preeditAt, position - preeditLength);
+        return start + position;
+    }
+    qsizetype rowStart(int row) const { return fromLayout(layout->lineAt(row).textStart()); }
     qsizetype rowEnd(int row) const { return row + 1 < rowCount ? rowStart(row + 1) : end; }
     // The row holding position, which lies in [start, end], end counting as the last row.
     int rowOf(qsizetype position) const;

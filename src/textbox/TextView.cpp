@@ -91,8 +91,8 @@ void TextView::paintRow(QPainter &painter, const QPalette &palette, const Row &r
     const qsizetype to = std::min(selection.end, rowEnd);
     if (from < to) {
         QTextLayout::FormatRange range;
-        range.start = int(from - chunk.start);
-        range.length = int(to - from);
+        range.start = chunk.toLayout(from);
+        range.length = chunk.toLayout(to) - range.start;
         range.format.setBackground(palette.highlight());
         range.format.setForeground(palette.highlightedText());
         selections.append(range);
@@ -114,16 +114,13 @@ void TextView::paintRow(QPainter &painter, const QPalette &palette, const Row &r
 QRectF TextView::caretRect(qsizetype position)
 {
     QRectF found;
-    const qsizetype rowStart = m_rows.rowStartFor(position);
+    const TextRows::RowRef target = m_rows.rowFor(position);
+    const qsizetype rowStart = target.start();
     forEachVisibleRow([&](const Row &row) {
-        if (row.chunk->rowStart(row.index) != rowStart)
-            return row.chunk->rowStart(row.index) < rowStart;
+        if (row.chunk != target.chunk || row.index != target.index)
+            return row.chunk->rowStart(row.index) <= rowStart;
         const QTextLine line = row.chunk->layout->lineAt(row.index);
-        int cursor = int(position - row.chunk->start);
-        const qsizetype preedit = m_rows.preeditPosition();
-        if (preedit >= 0 && position >= preedit)
-            cursor += int(m_rows.preedit().size());
-        const qreal x = Margin + line.cursorToX(cursor);
+        const qreal x = Margin + line.cursorToX(row.chunk->toLayout(position));
         found = QRectF(x, row.y, 1, line.height());
         return false;
     });
@@ -134,7 +131,8 @@ qsizetype TextView::rowPosition(const RowChunk &chunk, int row, qreal x) const
 {
     const QTextLine line = chunk.layout->lineAt(row);
     // In right-to-left rows Qt may answer the offset just before the row; the row holds the caret.
-    qsizetype position = std::max(chunk.start + line.xToCursor(x - Margin), chunk.rowStart(row));
+    qsizetype position =
+        std::max(chunk.fromLayout(line.xToCursor(x - Margin)), chunk.rowStart(row));
     // A click, Up or Down past a wrapped row's end stays on that row: before the space it wraps
     // at, or before the last character of a row cut inside a word. The row's end is the next
     // row's start, where Up would find the same row again.
@@ -226,7 +224,7 @@ bool TextView::showsLastRow()
 qreal TextView::caretX(qsizetype position)
 {
     const TextRows::RowRef row = m_rows.rowFor(position);
-    return Margin + row.line().cursorToX(int(position - row.chunk->start));
+    return Margin + row.line().cursorToX(row.chunk->toLayout(position));
 }
 
 qsizetype TextView::positionRowsAway(qsizetype position, int rows, qreal x)
@@ -251,11 +249,11 @@ qsizetype TextView::positionRowsAway(qsizetype position, int rows, qreal x)
 qsizetype TextView::visualMove(qsizetype position, bool right)
 {
     const RowChunk &chunk = *m_rows.rowFor(position).chunk;
-    const int local = int(position - chunk.start);
+    const int local = chunk.toLayout(position);
     const int moved =
         right ? chunk.layout->rightCursorPosition(local) : chunk.layout->leftCursorPosition(local);
     if (moved != local)
-        return chunk.start + moved;
+        return chunk.fromLayout(moved);
     return -1;
 }
 

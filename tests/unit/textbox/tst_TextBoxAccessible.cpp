@@ -79,6 +79,8 @@ private slots:
     void placesOnScreen();
     void changeEvents_data();
     void changeEvents();
+    void undoAndRedoTellTheStep();
+    void newTextDropsTheSelectionAloud();
 };
 
 void tst_TextBoxAccessible::initTestCase()
@@ -311,17 +313,18 @@ void tst_TextBoxAccessible::changeEvents_data()
     QTest::addColumn<int>("inserted");
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("expected");
-    const QString huge(EventTextLimit + 5, u'p');
-    const QString cut = huge.left(EventTextLimit);
+    // Larger than any cap: the event carries the whole change, as the bridge takes its length
+    // from the text.
+    const QString huge(100 * 1024 + 5, u'p');
     // Every change is at 1.
     QTest::newRow("replaced") << "abc"
                               << "aXYc" << 1 << 2 << int(QAccessible::TextUpdated) << "1 -b +XY";
     QTest::newRow("huge paste") << "ab"
                                 << "a" + huge + "b" << 0 << int(huge.size())
-                                << int(QAccessible::TextInserted) << "1 - +" + cut;
+                                << int(QAccessible::TextInserted) << "1 - +" + huge;
     QTest::newRow("huge removal") << "a" + huge + "b"
                                   << "ab" << int(huge.size()) << 0 << int(QAccessible::TextRemoved)
-                                  << "1 -" + cut + " +";
+                                  << "1 -" + huge + " +";
 }
 
 void tst_TextBoxAccessible::changeEvents()
@@ -339,6 +342,38 @@ void tst_TextBoxAccessible::changeEvents()
     QCOMPARE(event->object(), &box);
     QCOMPARE(change(*event), expected);
     QVERIFY(!textChangeEvent(&box, 1, box.text(), 0, 0));
+}
+
+void tst_TextBoxAccessible::undoAndRedoTellTheStep()
+{
+    ShownBox shown{QString()};
+    QTest::keyClicks(&shown.box, QStringLiteral("abc"));
+    QTest::keyClick(&shown.box, Qt::Key_Return);
+    QTest::keyClicks(&shown.box, QStringLiteral("def"));
+    // The events the box sends as the document reports (offscreen, no screen reader listens).
+    QStringList heard;
+    connect(&shown.box.document(), &TextDocument::changed, this, [&](const TextChange &c) {
+        heard << change(*textChangeEvent(&shown.box, c.position, shown.box.document().textBefore(),
+                                         c.removed, c.inserted));
+    });
+    shown.box.undo();
+    QCOMPARE(shown.box.cursorPosition(), 4);
+    shown.box.undo();
+    shown.box.redo();
+    QCOMPARE(heard, QStringList({"4 -def +", "3 -\n +", "3 - +\n"}));
+}
+
+void tst_TextBoxAccessible::newTextDropsTheSelectionAloud()
+{
+    ShownBox shown(QStringLiteral("old text"));
+    shown.box.selectAll();
+    QSignalSpy selectionChanges(&shown.box, &TextBox::selectionChanged);
+    QSignalSpy copyChanges(&shown.box, &TextBox::copyAvailable);
+    shown.box.setPlainText(QStringLiteral("new"));
+    // The accessible selection event follows selectionChanged.
+    QCOMPARE(selectionChanges.size(), 1);
+    QCOMPARE(copyChanges.size(), 1);
+    QCOMPARE(copyChanges.first().first().toBool(), false);
 }
 
 QTEST_MAIN(tst_TextBoxAccessible)

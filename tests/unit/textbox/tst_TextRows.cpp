@@ -67,6 +67,9 @@ private slots:
     void longLinesBreakAsWhole();
     void jumpSettlesOnExactRows();
     void editKeepsRowsBeforeIt();
+    void editKeepsChunksOfOtherLines();
+    void preeditRowsStayOnTheText_data();
+    void preeditRowsStayOnTheText();
 };
 
 void tst_TextRows::longLinesBreakAsWhole_data()
@@ -133,6 +136,54 @@ void tst_TextRows::editKeepsRowsBeforeIt()
         const auto row = std::upper_bound(exact.begin(), exact.end(), probe) - 1;
         QCOMPARE(rows.rowStartFor(probe), *row);
     }
+}
+
+void tst_TextRows::editKeepsChunksOfOtherLines()
+{
+    PieceTree text(QStringLiteral("first line\nsecond line\nthird line\nfourth"));
+    TextRows rows(text);
+    rows.setFont(testFont());
+    rows.setWidth(Width);
+    const auto first = rows.chunkAt(0).layout;
+    const auto second = rows.chunkAt(11).layout;
+    const auto third = rows.chunkAt(23).layout;
+    text = text.inserted(14, QStringLiteral("XY\n"));
+    rows.edited(14, 0, 3);
+    QCOMPARE(rows.chunkAt(0).layout, first);
+    QCOMPARE(rows.chunkAt(26).layout, third);
+    QCOMPARE(rows.chunkAt(26).end, 36);
+    QVERIFY(rows.chunkAt(11).layout != second);
+    QCOMPARE(rows.chunkAt(11).end, 16);
+}
+
+void tst_TextRows::preeditRowsStayOnTheText_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("at");
+    QTest::newRow("short line") << repeated(QStringLiteral("lorem ipsum dolor "), 300) << 40;
+    QTest::newRow("long line") << repeated(QStringLiteral("lorem ipsum dolor "), 5000) << 900;
+}
+
+// The layout counts the preedit's units; every row must still start and end at offsets of the
+// text, each holding the offsets between, and the chunks of a long line follow on exactly.
+void tst_TextRows::preeditRowsStayOnTheText()
+{
+    QFETCH(QString, line);
+    QFETCH(int, at);
+    const PieceTree text(line);
+    TextRows rows(text);
+    rows.setFont(testFont());
+    rows.setWidth(Width);
+    rows.setPreedit(at, repeated(QStringLiteral("composing "), 120));
+    for (qsizetype position = 0; position < std::min<qsizetype>(line.size(), 3000); position += 7) {
+        const TextRows::RowRef row = rows.rowFor(position);
+        QVERIFY2(
+            row.start() <= position && position <= row.end(),
+            qPrintable(
+                QStringLiteral("%1 in [%2, %3]").arg(position).arg(row.start()).arg(row.end())));
+    }
+    rows.setPreedit(-1, QString());
+    QCOMPARE(chunkedRowStarts(rows, 0).mid(0, 40), wholeLineRowStarts(line).mid(0, 40));
 }
 
 QTEST_MAIN(tst_TextRows)

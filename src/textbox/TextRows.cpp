@@ -51,6 +51,12 @@ void TextRows::setWidth(qreal width)
 
 void TextRows::setPreedit(qsizetype position, const QString &text)
 {
+    // The rows after a preedit move with it: the index of its line, where it was and where it
+    // goes, keeps only the row starts that come before it.
+    for (const qsizetype at : {m_preeditPosition, text.isEmpty() ? -1 : position}) {
+        if (at >= 0)
+            moveIndexes(at, 0, 0);
+    }
     m_preeditPosition = text.isEmpty() ? -1 : position;
     m_preedit = text;
     m_chunks.clear();

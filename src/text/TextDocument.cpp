@@ -28,9 +28,8 @@ void TextDocument::move(qsizetype from, qsizetype count, qsizetype to, const Tex
     const PieceTree moved = m_text.removed(from, count).inserted(landing, m_text.text(from, count));
     const TextState after{moved, landing + count, landing + count};
     m_history.recordMove(before, after, from, count, to);
-    const qsizetype start = std::min(from, landing);
-    const qsizetype span = std::max(from + count, to) - start;
-    report(moved, {start, span, span});
+    // A move is a step of its own: the range its undo takes back is the move's.
+    report(moved, m_history.undoRange().reversed());
 }
 
 void TextDocument::setText(PieceTree text)

@@ -155,16 +155,26 @@ void tst_TextDocument::randomSteps()
     QRandomGenerator choice(seed * 7919);
     QStringList done{QString()};
     QStringList undone;
+    // The reports of the edits, which undo must report reversed and redo again as they were.
+    QList<TextChange> doneEdits;
+    QList<TextChange> undoneEdits;
+    const auto sameRange = [](const TextChange &a, const TextChange &b) {
+        return a.position == b.position && a.removed == b.removed && a.inserted == b.inserted;
+    };
     int changes = 0;
     for (int step = 0; step < 120; ++step) {
         const int what = int(choice.bounded(10));
         if (what < 2 && document.canUndo()) {
             document.undo();
             undone << done.takeLast();
+            undoneEdits << doneEdits.takeLast();
+            QVERIFY(sameRange(copy.changes().last(), undoneEdits.last().reversed()));
             ++changes;
         } else if (what < 3 && document.canRedo()) {
             document.redo();
             done << undone.takeLast();
+            doneEdits << undoneEdits.takeLast();
+            QVERIFY(sameRange(copy.changes().last(), doneEdits.last()));
             ++changes;
         } else {
             document.closeUndoStep();
@@ -173,6 +183,8 @@ void tst_TextDocument::randomSteps()
                 ++changes;
                 done << next;
                 undone.clear();
+                doneEdits << copy.changes().last();
+                undoneEdits.clear();
             } else {
                 QCOMPARE(next, done.last()); // an empty edit is no change
             }

@@ -59,12 +59,18 @@ void TextRows::setPreedit(qsizetype position, const QString &text)
     }
     m_preeditPosition = text.isEmpty() ? -1 : position;
     m_preedit = text;
+    forgetChunks();
+}
+
+void TextRows::forgetChunks()
+{
     m_chunks.clear();
+    ++m_generation;
 }
 
 void TextRows::reset()
 {
-    m_chunks.clear();
+    forgetChunks();
     m_indexes.clear();
     m_lastLine = {-1, -1};
 }
@@ -106,6 +112,7 @@ void TextRows::moveChunks(qsizetype position, qsizetype removed, qsizetype inser
         }
     }
     m_chunks = std::move(kept);
+    ++m_generation;
 }
 
 void TextRows::moveIndexes(qsizetype position, qsizetype removed, qsizetype inserted)
@@ -266,7 +273,7 @@ TextRows::RowRef TextRows::rowFor(qsizetype position)
 void TextRows::trim()
 {
     if (m_chunks.size() > MostCachedChunks)
-        m_chunks.clear();
+        forgetChunks();
 }
 
 qsizetype TextRows::startAfter(const RowChunk &chunk) const

@@ -98,6 +98,8 @@ public:
     qsizetype startAfter(const RowChunk &chunk) const;
     // Keeps the cache of layouts small; references from chunkAt() are valid until then.
     void trim();
+    // Changes whenever references to chunks may have gone stale (an edit, trim(), a new width).
+    quint64 generation() const { return m_generation; }
     // The next row's start after a row start, or -1 after the last row.
     qsizetype nextRowStart(qsizetype rowStart);
     // The previous row's start before a row start, or -1 before the first row.
@@ -124,6 +126,7 @@ private:
     };
 
     RowChunk layOut(qsizetype start);
+    void forgetChunks();
     bool isRightToLeft(const Line &line) const;
     qsizetype knownStartBefore(qsizetype position, const Line &line);
     qsizetype approximateStart(qsizetype position, const Line &line) const;
@@ -141,4 +144,5 @@ private:
     // The line last looked up: a key asks for the caret's line many times over, and the text
     // does not change in between. Forgotten at every edit.
     mutable Line m_lastLine{-1, -1};
+    quint64 m_generation = 0;
 };

@@ -28,23 +28,37 @@ void TextView::edited(qsizetype position, qsizetype removed, qsizetype inserted)
 
 void TextView::forEachVisibleRow(const std::function<bool(const Row &)> &visit)
 {
+    for (const Row &row : visibleRows()) {
+        if (!visit(row))
+            return;
+    }
+}
+
+const std::vector<TextView::Row> &TextView::visibleRows()
+{
+    // Laying out the top row may add chunks, which leaves the generation as it is.
+    const TextRows::RowRef top = m_rows.rowFor(std::min(m_top, m_text.length()));
+    const VisibleRowsKey key{m_rows.generation(), top.chunk, top.index, m_size.height()};
+    if (key == m_visibleRowsKey)
+        return m_visibleRows;
+    m_visibleRows.clear();
     qreal y = Margin;
-    TextRows::RowRef top = m_rows.rowFor(std::min(m_top, m_text.length()));
     const RowChunk *chunk = top.chunk;
     int first = top.index;
     while (y < m_size.height()) {
         for (int index = first; index < chunk->rowCount && y < m_size.height(); ++index) {
-            if (!visit(Row{chunk, index, y}))
-                return;
+            m_visibleRows.push_back(Row{chunk, index, y});
             y += chunk->layout->lineAt(index).height();
         }
         const qsizetype next = m_rows.startAfter(*chunk);
         if (next < 0)
-            return;
+            break;
         // The chunks of a line follow on from each other; a new line starts a chunk of its own.
         chunk = &m_rows.chunkAt(next);
         first = 0;
     }
+    m_visibleRowsKey = key;
+    return m_visibleRows;
 }
 
 int TextView::visibleRowCount()

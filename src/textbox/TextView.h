@@ -7,6 +7,7 @@
 #include <QRectF>
 
 #include <functional>
+#include <vector>
 
 class QPainter;
 
@@ -67,6 +68,9 @@ private:
     };
     // Calls visit for each row on screen, top down, until it returns false.
     void forEachVisibleRow(const std::function<bool(const Row &)> &visit);
+    // The rows on screen, found once for as long as the top, the height and the chunks stay: a
+    // key asks for them several times (to follow the caret, to paint, for the input method).
+    const std::vector<Row> &visibleRows();
     void paintRow(QPainter &painter, const QPalette &palette, const Row &row,
                   const Selection &selection);
     qsizetype rowPosition(const RowChunk &chunk, int row, qreal x) const;
@@ -75,4 +79,18 @@ private:
     TextRows m_rows;
     QSize m_size;
     qsizetype m_top = 0;
+    std::vector<Row> m_visibleRows;
+    // What the rows on screen were found from: the top row as the layouts hold it (the index of a
+    // long line may since have moved it onto an exact chunk) and the height.
+    struct VisibleRowsKey {
+        quint64 generation = 0;
+        const RowChunk *chunk = nullptr;
+        int index = -1;
+        int height = -1;
+        bool operator==(const VisibleRowsKey &other) const
+        {
+            return generation == other.generation && chunk == other.chunk && index == other.index &&
+                   height == other.height;
+        }
+    } m_visibleRowsKey;
 };

@@ -98,7 +98,6 @@ void TextRows::moveChunks(qsizetype position, qsizetype removed, qsizetype inser
 {
     const qsizetype touchedStart = lineOf(position).start;
     const qsizetype touchedEnd = lineOf(position + inserted).end;
-    m_lastLine = {-1, -1};
     const qsizetype shift = inserted - removed;
     std::unordered_map<qsizetype, RowChunk> kept;
     kept.reserve(m_chunks.size());

@@ -66,6 +66,7 @@ private:
     bool joinsTyping(qsizetype position, qsizetype insertedBefore) const;
     bool joinsRemoval(qsizetype position, qsizetype removed) const;
     void extendRemoval(const TextState &after, qsizetype position, qsizetype removed);
+    void addEmptyLineStep(const TextState &before, qsizetype position);
     void startStep(const TextState &before, const TextState &after, qsizetype undoCaret,
                    qsizetype redoCaret, bool inserted);
 

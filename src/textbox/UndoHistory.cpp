@@ -64,6 +64,8 @@ std::optional<qsizetype> pastEmptyLine(const PieceTree &text, qsizetype offset)
 
 bool isOneLineEnd(const PieceTree &text, qsizetype offset, qsizetype count)
 {
+    if (count > 2)
+        return false;
     const QString inserted = text.text(offset, count);
     return inserted == u"\n" || inserted == u"\r\n" || inserted == u"\r";
 }

@@ -41,6 +41,8 @@ private slots:
     void wheelStopsAtTheLastRow();
     void doubleClickSelectsAWordTripleALine();
     void caretStaysInViewInALongLine();
+    void editsNeverSplitACharacter_data();
+    void editsNeverSplitACharacter();
 };
 
 void tst_TextBox::keepsLineEnds_data()
@@ -213,6 +215,51 @@ void tst_TextBox::caretStaysInViewInALongLine()
     QCOMPARE(shown.box.positionAt(shown.box.cursorRect().center()), shown.box.cursorPosition());
     QTest::keyClick(&shown.box, Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(shown.box.cursorRect().topLeft(), QPoint(4, 4));
+}
+
+// Qt's own layout steps into an emoji's surrogate pair after Devanagari or Thai letters; the caret
+// must not stop there, or the next edit would leave half a character in the text.
+void tst_TextBox::editsNeverSplitACharacter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qsizetype>("caret");
+    QTest::addColumn<QList<QKeyCombination>>("keys");
+    QTest::addColumn<QString>("expected");
+    const QString devanagari = QStringLiteral("\u0915\U0001F600");
+    const QString thai = QStringLiteral("\u0E01 \U0001F44D");
+    const QKeyCombination right(Qt::Key_Right);
+    const QKeyCombination left(Qt::Key_Left);
+    const QKeyCombination backspace(Qt::Key_Backspace);
+    const QKeyCombination del(Qt::Key_Delete);
+    const QKeyCombination wordBackspace(Qt::ControlModifier | Qt::Key_Backspace);
+    QTest::newRow("Backspace after Devanagari")
+        << devanagari << qsizetype(3) << QList{backspace} << QStringLiteral("\u0915");
+    QTest::newRow("Right, then Backspace")
+        << devanagari << qsizetype(1) << QList{right, backspace} << QStringLiteral("\u0915");
+    QTest::newRow("Left, then Delete")
+        << devanagari << qsizetype(3) << QList{left, del} << QStringLiteral("\u0915");
+    QTest::newRow("Right, then typing")
+        << devanagari << qsizetype(1) << QList{right, QKeyCombination(Qt::Key_X)}
+        << QStringLiteral("\u0915\U0001F600x");
+    QTest::newRow("Thai: Right, then Backspace")
+        << thai << qsizetype(2) << QList{right, backspace} << QStringLiteral("\u0E01 ");
+    QTest::newRow("a word deleted back") << devanagari + QStringLiteral(" a") << qsizetype(3)
+                                         << QList{wordBackspace} << QStringLiteral(" a");
+    QTest::newRow("a caret placed inside the pair")
+        << devanagari << qsizetype(2) << QList{backspace} << QStringLiteral("\u0915");
+}
+
+void tst_TextBox::editsNeverSplitACharacter()
+{
+    QFETCH(QString, text);
+    QFETCH(qsizetype, caret);
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(QString, expected);
+    ShownBox shown(text);
+    shown.box.setCursorPosition(caret);
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(&shown.box, key.key(), key.keyboardModifiers());
+    QCOMPARE(shown.box.toPlainText(), expected);
 }
 
 QTEST_MAIN(tst_TextBox)

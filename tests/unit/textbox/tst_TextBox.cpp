@@ -43,6 +43,9 @@ private slots:
     void caretStaysInViewInALongLine();
     void editsNeverSplitACharacter_data();
     void editsNeverSplitACharacter();
+    void pageIsTheSameAfterAnUndoneEdit();
+    void pageFromTheStartOfAShortTextSelectsAll_data();
+    void pageFromTheStartOfAShortTextSelectsAll();
 };
 
 void tst_TextBox::keepsLineEnds_data()
@@ -260,6 +263,51 @@ void tst_TextBox::editsNeverSplitACharacter()
     for (const QKeyCombination key : keys)
         QTest::keyClick(&shown.box, key.key(), key.keyboardModifiers());
     QCOMPARE(shown.box.toPlainText(), expected);
+}
+
+// Undoing an Enter at the end leaves the view scrolled one row past the text's end; a page is
+// still the rows that fit on screen, not the rows of text that happen to be shown.
+void tst_TextBox::pageIsTheSameAfterAnUndoneEdit()
+{
+    QStringList lines;
+    for (int i = 1; i <= 164; ++i)
+        lines << QStringLiteral("line %1 of the pasted text").arg(i);
+    QList<qsizetype> carets;
+    for (const bool enterUndone : {false, true}) {
+        ShownBox shown{QString()};
+        QGuiApplication::clipboard()->setText(lines.join(u'\n'));
+        QTest::keyClick(&shown.box, Qt::Key_V, Qt::ControlModifier);
+        if (enterUndone) {
+            QTest::keyClick(&shown.box, Qt::Key_Return);
+            QTest::keyClick(&shown.box, Qt::Key_Z, Qt::ControlModifier);
+        }
+        for (int page = 0; page < 2; ++page) {
+            QTest::keyClick(&shown.box, Qt::Key_PageUp);
+            carets << shown.box.cursorPosition();
+        }
+    }
+    QCOMPARE(carets.mid(2), carets.first(2));
+}
+
+void tst_TextBox::pageFromTheStartOfAShortTextSelectsAll_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("left to right") << QStringLiteral("one two\nthree four five");
+    QTest::newRow("right to left") << QStringLiteral("\u05E9\u05DC\u05D5\u05DD 123 abc\n"
+                                                     "\u0645\u0631\u062D\u0628\u0627 \u05DB\u05DF");
+}
+
+// Less than a page of text: Shift+Page Down goes a page of rows on, past the last, to the end.
+void tst_TextBox::pageFromTheStartOfAShortTextSelectsAll()
+{
+    QFETCH(QString, text);
+    ShownBox shown(text);
+    QTest::keyClick(&shown.box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&shown.box, Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(&shown.box, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(&shown.box, Qt::Key_PageDown, Qt::ShiftModifier);
+    QCOMPARE(shown.box.anchorPosition(), 0);
+    QCOMPARE(shown.box.cursorPosition(), text.size());
 }
 
 QTEST_MAIN(tst_TextBox)

@@ -127,6 +127,10 @@ void tst_TextBoxAccessible::items_data()
         {lf, Char, "after", 17, "qt"},
         {clusters, Char, "at", 0, "qt"},
         {clusters, Char, "at", 3, "qt"},
+        // Qt 6.4 would cut these emoji in half after Devanagari and Thai letters.
+        {"\u0915\U0001F600", Char, "at", 1, "1-3 \U0001F600"},
+        {"\u0915\U0001F600", Char, "after", 0, "1-3 \U0001F600"},
+        {"\u0E01 \U0001F44D", Char, "before", 4, "2-4 \U0001F44D"},
         {lf, Word, "at", 1, "qt"},
         {lf, Word, "at", 14, "qt"},
         {lf, Word, "at", 19, "qt"},

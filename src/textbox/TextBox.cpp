@@ -99,9 +99,9 @@ void TextBox::setSelection(qsizetype anchor, qsizetype cursor)
     m_goalX = -1;
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
-    // Widened to whole characters.
+    // Widened to whole characters; an empty one stays empty.
     m_anchor = textboundaries::characterEdge(m_text, anchor, anchor > cursor);
-    m_cursor = textboundaries::characterEdge(m_text, cursor, cursor >= anchor);
+    m_cursor = textboundaries::characterEdge(m_text, cursor, cursor > anchor);
     caretMoved(oldCursor, oldAnchor);
 }
 

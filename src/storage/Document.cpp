@@ -147,15 +147,7 @@ void Document::saveFinished(const QString &path, const TextFormat &format,
         return;
     }
     if (!outcome.unrepresentable.isEmpty()) {
-        // Never replace a character silently: the user decides whether the file changes its
-        // encoding, and otherwise nothing is written.
-        const QString question = DocumentMessages::encodingCannotHold(encodingName(format.encoding),
-                                                                      outcome.unrepresentable);
-        if (m_messageBoxes.confirm(dialogParent(), tr("Save"), question, tr("Save as UTF-8"))) {
-            TextFormat utf8 = format;
-            utf8.encoding = TextEncoding::Utf8;
-            startSave(path, utf8);
-        }
+        offerEncodingThatHoldsAll(path, format, outcome);
         return;
     }
     if (!outcome.write.ok) {
@@ -166,6 +158,28 @@ void Document::saveFinished(const QString &path, const TextFormat &format,
     }
     m_endsInHalfCharacter = false;
     setFile(path, format, outcome.stamp);
+}
+
+// Never replace a character silently: the user decides whether the file changes its encoding,
+// and otherwise nothing is written. The encoding offered holds the whole text, so a yes saves:
+// UTF-8 holds every character, and UTF-16 also half of a surrogate pair.
+void Document::offerEncodingThatHoldsAll(const QString &path, const TextFormat &format,
+                                         const SaveOutcome &outcome)
+{
+    TextFormat holdsAll = format;
+    holdsAll.encoding = outcome.loneSurrogate ? TextEncoding::Utf16LE : TextEncoding::Utf8;
+    const QString name = encodingName(format.encoding);
+    const QString question =
+        outcome.loneSurrogate
+            ? DocumentMessages::encodingCannotHoldHalfCharacters(name, outcome.unrepresentable,
+                                                                 outcome.unrepresentableLine,
+                                                                 outcome.unrepresentableColumn)
+            : DocumentMessages::encodingCannotHold(name, outcome.unrepresentable,
+                                                   outcome.unrepresentableLine,
+                                                   outcome.unrepresentableColumn);
+    const QString accept = outcome.loneSurrogate ? tr("Save as UTF-16") : tr("Save as UTF-8");
+    if (m_messageBoxes.confirm(dialogParent(), tr("Save"), question, accept))
+        startSave(path, holdsAll);
 }
 
 void Document::saveElsewhere(const TextFormat &format)

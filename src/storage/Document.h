@@ -59,6 +59,8 @@ private:
     bool agreesToChangeBytes(const QString &path);
     void startSave(const QString &path, const TextFormat &format);
     void saveFinished(const QString &path, const TextFormat &format, const SaveOutcome &outcome);
+    void offerEncodingThatHoldsAll(const QString &path, const TextFormat &format,
+                                   const SaveOutcome &outcome);
     void saveElsewhere(const TextFormat &format);
     void setFile(const QString &path, const TextFormat &format,
                  const std::optional<platform::FileStamp> &stamp);

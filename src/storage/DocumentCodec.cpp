@@ -108,15 +108,23 @@ EncodedDocument encodeWith(const PieceTree &text, const TextFormat &format, QByt
                      Qt::Uninitialized);
     char *out = std::copy(bom.begin(), bom.end(), bytes.data());
     DistinctCharacters missing;
-    utf16::CodePointJoiner codePoints([&out, &missing](char32_t codePoint) {
-        if (codePoint < 0x80)
+    EncodedDocument result;
+    qsizetype unitsDone = 0; // code points come in the text's order, ASCII ones counted in runs
+    utf16::CodePointJoiner codePoints([&](char32_t codePoint) {
+        const qsizetype at = unitsDone;
+        unitsDone += QChar::requiresSurrogates(codePoint) ? 2 : 1;
+        if (codePoint < 0x80) {
             out = Writer::write(out, codePoint); // every encoding here holds ASCII
-        else if (Writer::size(codePoint) == 0)
+        } else if (Writer::size(codePoint) == 0) {
             missing.add(codePoint);
-        else
+            if (result.firstUnrepresentable < 0)
+                result.firstUnrepresentable = at;
+            result.loneSurrogate = result.loneSurrogate || QChar::isSurrogate(codePoint);
+        } else {
             out = Writer::write(out, codePoint);
+        }
     });
-    text.forEachChunk(0, text.length(), [&codePoints, &out](QStringView chunk) {
+    text.forEachChunk(0, text.length(), [&codePoints, &out, &unitsDone](QStringView chunk) {
         if constexpr (!Writer::AsciiIsOneByte) {
             codePoints.add(chunk);
             return true;
@@ -125,6 +133,7 @@ EncodedDocument encodeWith(const PieceTree &text, const TextFormat &format, QByt
             if (!codePoints.holdsHalfPair()) {
                 const qsizetype ascii = copyAscii(chunk, out);
                 out += ascii;
+                unitsDone += ascii;
                 chunk = chunk.sliced(ascii);
                 if (chunk.isEmpty())
                     break;
@@ -138,12 +147,15 @@ EncodedDocument encodeWith(const PieceTree &text, const TextFormat &format, QByt
     if (appendLineEnd)
         codePoints.add(lineEnd);
     codePoints.finish();
-    if (!missing.isEmpty())
-        return {{}, missing.text()};
+    if (!missing.isEmpty()) {
+        result.unrepresentable = missing.text();
+        return result;
+    }
     Q_ASSERT(out <= bytes.data() + bytes.size());
     bytes.truncate(out - bytes.data());
     bytes.squeeze();
-    return {std::move(bytes), {}};
+    result.bytes = std::move(bytes);
+    return result;
 }
 
 } // namespace

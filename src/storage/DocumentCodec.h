@@ -25,6 +25,10 @@ struct EncodedDocument {
     // Distinct characters the encoding cannot hold; when not empty, bytes is empty and nothing
     // must be written.
     QString unrepresentable;
+    // The offset in the text of the first of them; -1 when there are none.
+    qsizetype firstUnrepresentable = -1;
+    // Some of them are half of a surrogate pair without the other half, which only UTF-16 holds.
+    bool loneSurrogate = false;
 };
 
 // The text's units go out as they are, line ends included; format.lineEnd is added only after a

@@ -1,6 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/DocumentFiles.h"
 
+namespace {
+
+// The characters (code points) in [from, to) of the text, a surrogate pair counting once.
+qsizetype characterCount(const PieceTree &text, qsizetype from, qsizetype to)
+{
+    qsizetype count = to - from;
+    QChar previous;
+    text.forEachChunk(from, to - from, [&count, &previous](QStringView chunk) {
+        for (const QChar unit : chunk) {
+            count -= previous.isHighSurrogate() && unit.isLowSurrogate();
+            previous = unit;
+        }
+        return true;
+    });
+    return count;
+}
+
+} // namespace
+
 OpenOutcome readDocument(const QString &path)
 {
     OpenOutcome outcome;
@@ -32,8 +51,14 @@ SaveOutcome writeDocument(const QString &path, const PieceTree &text, const Text
     }
     const EncodedDocument encoded = encodeDocument(text, format);
     outcome.unrepresentable = encoded.unrepresentable;
-    if (!outcome.unrepresentable.isEmpty())
+    if (!outcome.unrepresentable.isEmpty()) {
+        const qsizetype line = text.lineAt(encoded.firstUnrepresentable);
+        outcome.unrepresentableLine = line + 1;
+        outcome.unrepresentableColumn =
+            characterCount(text, text.lineStart(line), encoded.firstUnrepresentable) + 1;
+        outcome.loneSurrogate = encoded.loneSurrogate;
         return outcome;
+    }
     outcome.write = openAndSave::writeFile(path, encoded.bytes);
     if (outcome.write.ok)
         outcome.stamp = platform::fileStamp(path);

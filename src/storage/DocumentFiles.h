@@ -27,6 +27,11 @@ OpenOutcome readDocument(const QString &path);
 struct SaveOutcome {
     // Characters the document's encoding cannot hold; nothing was written.
     QString unrepresentable;
+    // Where the first of them is: its line, and its character in that line, counted from 1.
+    qsizetype unrepresentableLine = 0;
+    qsizetype unrepresentableColumn = 0;
+    // Some of them are halves of surrogate pairs without the other half: only UTF-16 holds them.
+    bool loneSurrogate = false;
     // The file is not as Tavlo last read or wrote it; nothing was written.
     bool changedOnDisk = false;
     openAndSave::WriteResult write;

@@ -33,9 +33,15 @@ namespace DocumentMessages {
 
 QString describeCharacters(const QString &characters)
 {
+    // Not toUcs4(), which turns half a surrogate pair into U+FFFD: here it is named as it is.
     QStringList described;
-    for (const char32_t character : characters.toUcs4())
-        described << describeCharacter(character);
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        const QChar unit = characters[i];
+        const bool pair = unit.isHighSurrogate() && i + 1 < characters.size() &&
+                          characters[i + 1].isLowSurrogate();
+        described << describeCharacter(pair ? QChar::surrogateToUcs4(unit, characters[++i])
+                                            : char32_t(unit.unicode()));
+    }
     // A long list helps nobody; the first few tell what kind of text it is.
     constexpr int shown = 8;
     if (described.size() > shown) {
@@ -81,11 +87,28 @@ QString changedOnDisk(const QString &path)
         .arg(quoted(path));
 }
 
-QString encodingCannotHold(const QString &encodingName, const QString &characters)
+QString encodingCannotHold(const QString &encodingName, const QString &characters, qsizetype line,
+                           qsizetype column)
 {
-    return tr("The text contains characters that the file's encoding, %1, cannot hold: %2.\n\n"
-              "Save the file as UTF-8 instead? Nothing has been saved yet.")
-        .arg(encodingName, describeCharacters(characters));
+    return tr("The text contains characters that the file's encoding, %1, cannot hold: %2. The "
+              "first is on line %3, column %4.\n\nSave the file as UTF-8 instead? Nothing has "
+              "been saved yet.")
+        .arg(encodingName, describeCharacters(characters))
+        .arg(line)
+        .arg(column);
+}
+
+QString encodingCannotHoldHalfCharacters(const QString &encodingName, const QString &characters,
+                                         qsizetype line, qsizetype column)
+{
+    return tr("The text contains characters that the file's encoding, %1, cannot hold: %2. The "
+              "first is on line %3, column %4. Some are half of a character whose other half is "
+              "missing (a lone surrogate), which no encoding but UTF-16 can write.\n\nSave the "
+              "file as UTF-16 LE instead, which keeps them as they are? Nothing has been saved "
+              "yet; you can also delete them and save again.")
+        .arg(encodingName, describeCharacters(characters))
+        .arg(line)
+        .arg(column);
 }
 
 } // namespace DocumentMessages

@@ -11,7 +11,13 @@ QString incompleteLastCharacter(const QString &path);
 // Before the save that would leave out that half character.
 QString saveDropsHalfCharacter(const QString &path);
 QString changedOnDisk(const QString &path);
-QString encodingCannotHold(const QString &encodingName, const QString &characters);
+// Before a save that would have to leave characters out, offering UTF-8 instead. line and column
+// (from 1) say where the first of them is.
+QString encodingCannotHold(const QString &encodingName, const QString &characters, qsizetype line,
+                           qsizetype column);
+// The same when some of them are halves of surrogate pairs, which only UTF-16 keeps.
+QString encodingCannotHoldHalfCharacters(const QString &encodingName, const QString &characters,
+                                         qsizetype line, qsizetype column);
 // "U+2029 (paragraph separator)"-style list of characters, for messages.
 QString describeCharacters(const QString &characters);
 } // namespace DocumentMessages

@@ -15,23 +15,7 @@ std::optional<QString> decode(QByteArrayView bytes, QSysInfo::Endian byteOrder)
         qFromBigEndian<char16_t>(bytes.data(), units, text.data());
     else
         qFromLittleEndian<char16_t>(bytes.data(), units, text.data());
-    if (hasUnpairedSurrogate(text))
-        return std::nullopt;
     return text;
-}
-
-bool hasUnpairedSurrogate(QStringView text)
-{
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar unit = text[i];
-        if (!unit.isSurrogate())
-            continue;
-        if (unit.isLowSurrogate() || i + 1 == size || !text[i + 1].isLowSurrogate())
-            return true;
-        ++i;
-    }
-    return false;
 }
 
 } // namespace utf16

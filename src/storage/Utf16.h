@@ -10,10 +10,10 @@
 
 namespace utf16 {
 
-// Nothing when the byte count is odd or a surrogate is unpaired: such bytes are no UTF-16 text.
+// Nothing when the byte count is odd. A surrogate without its other half is kept as the unit it
+// is, as the writer below writes it back: a file whose text has half a character opens as it is
+// and saves to the same bytes.
 std::optional<QString> decode(QByteArrayView bytes, QSysInfo::Endian byteOrder);
-
-bool hasUnpairedSurrogate(QStringView text);
 
 // Turns UTF-16 units, handed over a chunk at a time, into code points: a surrogate pair may be
 // split between two chunks. An unpaired surrogate is passed on as itself.
@@ -61,16 +61,12 @@ private:
     char16_t m_high = 0;
 };
 
-// Per code point output, for the document encoder; a lone surrogate is no UTF-16 text either.
+// Per code point output, for the document encoder. Only UTF-16 holds every text the box can
+// hold: a lone surrogate goes out as its one unit.
 template <QSysInfo::Endian byteOrder> struct Writer {
     static constexpr int MostBytesPerUnit = 2;
     static constexpr bool AsciiIsOneByte = false;
-    static int size(char32_t codePoint)
-    {
-        if (codePoint >= 0xD800 && codePoint <= 0xDFFF)
-            return 0;
-        return codePoint < 0x10000 ? 2 : 4;
-    }
+    static int size(char32_t codePoint) { return codePoint < 0x10000 ? 2 : 4; }
     static char *write(char *out, char32_t codePoint)
     {
         if (codePoint < 0x10000)

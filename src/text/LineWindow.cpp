@@ -48,6 +48,12 @@ LineWindow::LineWindow(const PieceTree &text, qsizetype offset, qsizetype reachB
     for (qsizetype at = 0; at >= 0; at = finder.toNextBoundary())
         m_boundary[size_t(at)] = true;
     m_boundary.back() = true;
+    // Qt 6.4's finder puts a boundary inside a surrogate pair that follows a letter of some
+    // scripts (Devanagari, Thai, Khmer) in the same run; a step there would split the character.
+    for (qsizetype at = 1; at < m_line.size(); ++at) {
+        if (m_line[at - 1].isHighSurrogate() && m_line[at].isLowSurrogate())
+            m_boundary[size_t(at)] = false;
+    }
 }
 
 qsizetype LineWindow::nextBoundary(qsizetype offset) const

@@ -107,6 +107,14 @@ qsizetype previousCharacter(const PieceTree &text, qsizetype offset)
     return LineWindow(text, offset, ClusterReach, ClusterReach).previousBoundary(offset);
 }
 
+qsizetype characterEdge(const PieceTree &text, qsizetype offset, bool forward)
+{
+    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    const bool inside = insideCrLf(text, offset) ||
+                        (text.at(offset - 1).isHighSurrogate() && text.at(offset).isLowSurrogate());
+    return inside ? offset + (forward ? 1 : -1) : offset;
+}
+
 qsizetype nextWord(const PieceTree &text, qsizetype offset)
 {
     offset = std::clamp<qsizetype>(offset, 0, text.length());

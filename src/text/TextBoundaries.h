@@ -15,6 +15,10 @@ namespace textboundaries {
 qsizetype nextCharacter(const PieceTree &text, qsizetype offset);
 qsizetype previousCharacter(const PieceTree &text, qsizetype offset);
 
+// offset itself, unless it falls inside a surrogate pair or between CR and LF, where no caret may
+// stand and no edit may cut: then the end of the pair or CR LF when forward, else its start.
+qsizetype characterEdge(const PieceTree &text, qsizetype offset, bool forward);
+
 // Ctrl+Right and Ctrl+Left, as a plain text box moves them.
 qsizetype nextWord(const PieceTree &text, qsizetype offset);
 qsizetype previousWord(const PieceTree &text, qsizetype offset);

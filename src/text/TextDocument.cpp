@@ -60,6 +60,11 @@ TextState TextDocument::redo()
 // was replaced would otherwise hold its memory.
 void TextDocument::report(PieceTree text, TextChange change)
 {
+    // Some undo steps only move the caret (past an empty line's Enter): nothing to tell.
+    if (change.removed == 0 && change.inserted == 0) {
+        m_text = std::move(text);
+        return;
+    }
     m_before = std::exchange(m_text, std::move(text));
     change.revision = ++m_revision;
     emit changed(change);

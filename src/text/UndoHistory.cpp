@@ -8,6 +8,10 @@
 // - Paste, an input method's commit, a drop and typing over a selection start a step of their
 //   own, and typing after them carries that step on. After a line break typing starts afresh, so
 //   each Enter is a step.
+// - Enter on an empty line, with nothing selected, makes two steps: before the line break's own
+//   step comes one that changes no text, whose undo and redo only put the caret just past that
+//   line's end (at the end of the text on the last line). So Enter, Enter, "ab" in an empty note
+//   takes five undos back to it, the third and the fifth showing no change.
 // - Backspace and Delete runs are one step, mixed in any order, as long as each removal touches
 //   the text the last removed. A removed line break, a removed selection (cut included) and
 //   removals after typing are steps of their own.
@@ -36,6 +40,34 @@ TextState withCaret(TextState state, qsizetype caret)
 {
     state.cursor = state.anchor = caret;
     return state;
+}
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\n' || c == u'\r';
+}
+
+// Where the line through offset ends, past its line end, if the line is empty; the end of the
+// text for an empty last line.
+std::optional<qsizetype> pastEmptyLine(const PieceTree &text, qsizetype offset)
+{
+    const qsizetype length = text.length();
+    if ((offset > 0 && !isLineBreak(text.at(offset - 1))) ||
+        (offset < length && !isLineBreak(text.at(offset))))
+        return std::nullopt;
+    if (offset == length)
+        return offset;
+    const bool crLf =
+        text.at(offset) == u'\r' && offset + 1 < length && text.at(offset + 1) == u'\n';
+    return offset + (crLf ? 2 : 1);
+}
+
+bool isOneLineEnd(const PieceTree &text, qsizetype offset, qsizetype count)
+{
+    if (count > 2)
+        return false;
+    const QString inserted = text.text(offset, count);
+    return inserted == u"\n" || inserted == u"\r\n" || inserted == u"\r";
 }
 
 } // namespace
@@ -67,6 +99,8 @@ void UndoHistory::record(const TextState &before, const TextState &after, EditKi
         extendRemoval(after, position, removed);
         return;
     }
+    if (kind == EditKind::Typing && removed == 0 && isOneLineEnd(after.text, position, inserted))
+        addEmptyLineStep(before, position);
     startStep(before, after, position + removed, end, inserted > 0);
     m_undo.last().range = {position, removed, inserted};
     if (singleRemoval)
@@ -120,6 +154,17 @@ void UndoHistory::widenRange(qsizetype position, qsizetype removed, qsizetype in
     range.removed += (range.position - start) + (end - (range.position + range.inserted));
     range.inserted = end - start - removed + inserted;
     range.position = start;
+}
+
+void UndoHistory::addEmptyLineStep(const TextState &before, qsizetype position)
+{
+    const std::optional<qsizetype> caret = pastEmptyLine(before.text, position);
+    if (!caret)
+        return;
+    Step step;
+    step.before = step.after = withCaret(before, *caret);
+    step.insertedTotal = m_insertedTotal;
+    m_undo.append(step);
 }
 
 // redoCaret is also where the step's last edit ended; typing there carries the step on when that

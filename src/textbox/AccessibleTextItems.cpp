@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/AccessibleTextItems.h"
 
+#include "textbox/TextBoundaries.h"
 #include "textbox/TextBox.h"
 
 #include <QTextBoundaryFinder>
@@ -51,7 +52,10 @@ Span foundItemAt(const PieceTree &text, qsizetype offset, QTextBoundaryFinder::B
     qsizetype end = -1;
     while ((end = finder.toNextBoundary()) > 0 && end < window.size() && !isItemBoundary(finder)) {
     }
-    return {from + std::max<qsizetype>(start, 0), from + (end < 0 ? window.size() : end)};
+    // Never half a character, wherever the finder puts a boundary (Qt 6.4 finds one inside an
+    // emoji after Devanagari or Thai letters) or the window's edge falls.
+    return {textboundaries::characterEdge(text, from + std::max<qsizetype>(start, 0), false),
+            textboundaries::characterEdge(text, from + (end < 0 ? window.size() : end), true)};
 }
 
 // The end of a line's last row moves past the line break, which belongs to that row.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextBox.h"
 
+#include "textbox/TextBoundaries.h"
 #include "textbox/TextBoxAccessible.h"
 #include "textbox/TextMimeData.h"
 #include "textbox/TextView.h"
@@ -88,7 +89,8 @@ void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
     m_goalX = -1; // Up and Down start from the caret's new column; moveCaret() keeps its own.
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
-    m_cursor = std::clamp<qsizetype>(position, 0, m_text.length());
+    // A caret inside a character would let an edit split it: it goes on in the way it moved.
+    m_cursor = textboundaries::characterEdge(m_text, position, position > oldCursor);
     if (!keepAnchor)
         m_anchor = m_cursor;
     caretMoved(oldCursor, oldAnchor);
@@ -99,8 +101,9 @@ void TextBox::setSelection(qsizetype anchor, qsizetype cursor)
     m_goalX = -1;
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
-    m_anchor = std::clamp<qsizetype>(anchor, 0, m_text.length());
-    m_cursor = std::clamp<qsizetype>(cursor, 0, m_text.length());
+    // Widened to whole characters; an empty one stays empty.
+    m_anchor = textboundaries::characterEdge(m_text, anchor, anchor > cursor);
+    m_cursor = textboundaries::characterEdge(m_text, cursor, cursor > anchor);
     caretMoved(oldCursor, oldAnchor);
 }
 

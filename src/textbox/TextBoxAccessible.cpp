@@ -234,10 +234,13 @@ void TextBoxAccessible::replaceText(int startOffset, int endOffset, const QStrin
     const qsizetype cursor = box->cursorPosition();
     const qsizetype anchor = box->anchorPosition();
     box->setSelection(start, end);
+    // The box widens the range to whole characters.
+    const qsizetype from = box->selectionStart();
+    const qsizetype to = box->selectionEnd();
     box->insertText(text);
     // Counted from the text, as the box gives inserted line breaks its own line end.
-    const qsizetype inserted = box->text().length() - (length - (end - start));
-    box->setSelection(shifted(anchor, start, end, inserted), shifted(cursor, start, end, inserted));
+    const qsizetype inserted = box->text().length() - (length - (to - from));
+    box->setSelection(shifted(anchor, from, to, inserted), shifted(cursor, from, to, inserted));
 }
 
 void installTextBoxAccessibleFactory()

@@ -2,6 +2,7 @@
 // Input methods: composing text at the caret, committing it, and answering the queries they make.
 // Positions are UTF-16 offsets. The surrounding text is a window around the caret, not the whole
 // line, so a query costs the same in a line of a million characters.
+#include "textbox/TextBoundaries.h"
 #include "textbox/TextBox.h"
 #include "textbox/TextView.h"
 
@@ -22,8 +23,11 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
         qsizetype from = selectionStart();
         qsizetype to = selectionEnd();
         if (replacing && !hasSelection()) {
-            from = std::clamp<qsizetype>(m_cursor + event->replacementStart(), 0, m_text.length());
-            to = std::clamp<qsizetype>(from + event->replacementLength(), from, m_text.length());
+            // Whole characters only, whatever offsets the input method sends.
+            from =
+                textboundaries::characterEdge(m_text, m_cursor + event->replacementStart(), false);
+            to = textboundaries::characterEdge(
+                m_text, std::max(from, from + event->replacementLength()), true);
         }
         replace(from, to, event->commitString(), EditKind::Other);
     }

@@ -179,7 +179,7 @@ qsizetype TextBox::movedPosition(Move move)
         return m_view->positionRowsAway(m_cursor, 1, m_goalX);
     case Move::PageUp:
     case Move::PageDown: {
-        const int rows = std::max(1, m_view->visibleRowCount() - 1);
+        const int rows = std::max(1, m_view->pageRowCount() - 1);
         const int signedRows = move == Move::PageUp ? -rows : rows;
         m_view->scrollRows(signedRows);
         return m_view->positionRowsAway(m_cursor, signedRows, m_goalX);

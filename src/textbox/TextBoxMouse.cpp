@@ -171,6 +171,7 @@ void TextBox::dropEvent(QDropEvent *event)
 // A move within the box is one undo step: the text goes from its old place to the new one.
 void TextBox::dropText(const QString &text, qsizetype position, bool moveFromHere)
 {
+    position = textboundaries::characterEdge(m_text, position, false);
     const QString inserted = withOwnLineEnds(text);
     if (!moveFromHere) {
         setCursorPosition(position);

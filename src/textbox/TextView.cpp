@@ -61,16 +61,23 @@ const std::vector<TextView::Row> &TextView::visibleRows()
     return m_visibleRows;
 }
 
-int TextView::visibleRowCount()
+int TextView::pageRowCount()
 {
     int rows = 0;
     qreal bottom = 0;
+    bool textEnds = false;
     forEachVisibleRow([&](const Row &row) {
         bottom = row.y + row.chunk->layout->lineAt(row.index).height();
         if (bottom <= m_size.height() || rows == 0)
             ++rows;
+        textEnds = row.index + 1 == row.chunk->rowCount && m_rows.startAfter(*row.chunk) < 0;
         return true;
     });
+    if (textEnds) {
+        const qreal height = m_rows.rowFor(m_text.length()).line().height();
+        for (; height > 0 && bottom + height <= m_size.height(); bottom += height)
+            ++rows;
+    }
     return std::max(rows, 1);
 }
 

@@ -45,7 +45,10 @@ public:
     bool ensureVisible(qsizetype position);
     // Scrolls by rows (negative: up), no further than the first row or the last.
     void scrollRows(int rows);
-    int visibleRowCount();
+    // The rows that fit wholly on screen from the top row, a page: the text's own, and past its
+    // end as many rows of its last row's height as there is room for. So a page is the same
+    // whether the view shows the text's end or not (after an undone edit, or in a short text).
+    int pageRowCount();
     // True when the text's last row is wholly on screen.
     bool showsLastRow();
 

@@ -133,6 +133,8 @@ private slots:
     void changeOnDiskAsksBeforeOverwrite();
     void unrepresentableCharacterAsks_data();
     void unrepresentableCharacterAsks();
+    void loneSurrogateOffersUtf16_data();
+    void loneSurrogateOffersUtf16();
     void failedSaveOffersAnotherName_data();
     void failedSaveOffersAnotherName();
     void saveThroughSymbolicLink();
@@ -543,6 +545,51 @@ void tst_Document::unrepresentableCharacterAsks()
         QCOMPARE(contents(file), original);
     }
     QCOMPARE(entries(), QStringList{u"cp.txt"_s});
+}
+
+void tst_Document::loneSurrogateOffersUtf16_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("declined") << false;
+    QTest::newRow("accepted") << true;
+}
+
+// Half a surrogate pair (pasted, or from a UTF-16 file) has no UTF-8 form: offering UTF-8 again
+// would ask forever. UTF-16 writes it as the unit it is, and opens it again as it was.
+void tst_Document::loneSurrogateOffersUtf16()
+{
+    QFETCH(bool, accept);
+    Doc w;
+    const QString file = path(u"note.txt"_s);
+    const QByteArray original = "x\n"_ba;
+    QVERIFY(put(file, original));
+    QVERIFY(w.open(file));
+    const QString text = u"first\n\u00E9b"_s + QChar(0xD83D) + u"c"_s;
+    w.editor.setPlainText(text);
+
+    w.messageBoxes.answers.push_back(accept);
+    QVERIFY(w.save());
+    const QStringList &questions = w.messageBoxes.questions;
+    QCOMPARE(questions.size(), 1);
+    for (const QString &told : {u"U+D83D"_s, u"line 2, column 3"_s, u"UTF-16"_s})
+        QVERIFY2(questions[0].contains(told), qPrintable(questions[0]));
+    QCOMPARE(w.warnings(), QStringList());
+    QCOMPARE(w.path(), file);
+    if (!accept) {
+        QCOMPARE(contents(file), original);
+        QCOMPARE(w.document.format().encoding, TextEncoding::Utf8);
+        return;
+    }
+    const QString written = text + u"\n"_s;
+    QByteArray expected = "\xFF\xFE"_ba;
+    expected.append(reinterpret_cast<const char *>(written.utf16()), written.size() * 2);
+    QCOMPARE(contents(file), expected);
+    QCOMPARE(w.document.format().encoding, TextEncoding::Utf16LE);
+    QVERIFY(w.save());
+    QCOMPARE(questions.size(), 1);
+    QVERIFY(w.open(file));
+    QCOMPARE(w.text(), written);
+    QCOMPARE(w.warnings(), QStringList());
 }
 
 void tst_Document::failedSaveOffersAnotherName_data()

@@ -37,6 +37,8 @@ private slots:
     void encode();
     void encodeAcrossPieces_data();
     void encodeAcrossPieces();
+    void unrepresentableIsPlaced_data();
+    void unrepresentableIsPlaced();
     void everyByteRoundTripsAlone();
     void windows1252MatchesTheCodePage();
     void allBytesTogetherRoundTrip();
@@ -84,12 +86,13 @@ void tst_DocumentCodec::decode_data()
                       << u"a\r\n"_s << TextEncoding::Utf16LE << crlf << true;
     *row("UTF-16 BE pair") << QByteArray("\xFE\xFF\xD8\x3D\xDE\x00\x00\r", 8) << u"\U0001F600\r"_s
                            << TextEncoding::Utf16BE << cr << true;
-    *row("UTF-16 LE unpaired high") << QByteArray("\xFF\xFE\x3D\xD8"
-                                                  "a\0",
-                                                  6)
-                                    << u"\u00FF\u00FE=\u00D8a\0"_s << cp1252 << crlf << false;
-    *row("UTF-16 BE lone low") << QByteArray("\xFE\xFF\xDC\x00", 4) << u"\u00FE\u00FF\u00DC\0"_s
-                               << cp1252 << crlf << false;
+    *row("UTF-16 LE unpaired high")
+        << QByteArray("\xFF\xFE\x3D\xD8"
+                      "a\0",
+                      6)
+        << QChar(0xD83D) + u"a"_s << TextEncoding::Utf16LE << crlf << false;
+    *row("UTF-16 BE lone low") << QByteArray("\xFE\xFF\xDC\x00", 4) << QString(QChar(0xDC00))
+                               << TextEncoding::Utf16BE << crlf << false;
     *row("UTF-8 BOM, then invalid") << QByteArray("\xEF\xBB\xBF\xFF")
                                     << u"\u00EF\u00BB\u00BF\u00FF"_s << cp1252 << crlf << false;
     *row("Latin-1 word") << QByteArray("caf\xE9\r\n") << u"caf\u00E9\r\n"_s << cp1252 << crlf
@@ -236,15 +239,21 @@ void tst_DocumentCodec::encode_data()
         << loneHigh << newDocument << QByteArray() << QString(QChar(0xD83D));
     const QString loneLowAtEnd = u"a"_s + QChar(0xDE00);
     QTest::newRow("UTF-16 lone surrogate")
-        << loneLowAtEnd << format(TextEncoding::Utf16BE, crlf, false) << QByteArray()
-        << QString(QChar(0xDE00));
+        << loneLowAtEnd << format(TextEncoding::Utf16BE, crlf, false)
+        << QByteArray("\xFE\xFF\0a\xDE\0", 6) << QString();
     const QString cutPair = QString(QChar(0xD83D)) + u"\n"_s;
     QTest::newRow("UTF-8 BOM surrogate before line end")
         << cutPair << format(TextEncoding::Utf8WithBom, crlf, true) << QByteArray()
         << QString(QChar(0xD83D));
     const QString highAtEnd = u"a"_s + QChar(0xD83D);
     QTest::newRow("surrogate before the added line end")
-        << highAtEnd << format(TextEncoding::Utf16LE, crlf, true) << QByteArray()
+        << highAtEnd << format(TextEncoding::Utf16LE, crlf, true)
+        << QByteArray("\xFF\xFE"
+                      "a\0\x3D\xD8\r\0\n\0",
+                      10)
+        << QString();
+    QTest::newRow("Windows-1252 lone surrogate")
+        << highAtEnd << format(TextEncoding::Windows1252, crlf, false) << QByteArray()
         << QString(QChar(0xD83D));
 }
 
@@ -268,7 +277,10 @@ void tst_DocumentCodec::encodeAcrossPieces_data()
         << pairs << TextFormat{TextEncoding::Utf8, LineEnd::Lf, false}
         << QByteArray("\xF0\x9F\x98\x80\xF0\x9F\x98\x80") << QString();
     QTest::newRow("lone low, then a pair")
-        << pairs.sliced(1) << TextFormat{TextEncoding::Utf16BE, LineEnd::Lf, false} << QByteArray()
+        << pairs.sliced(1) << TextFormat{TextEncoding::Utf16BE, LineEnd::Lf, false}
+        << QByteArray("\xFE\xFF\xDE\0\xD8\x3D\xDE\0", 8) << QString();
+    QTest::newRow("lone low, then a pair, UTF-8")
+        << pairs.sliced(1) << TextFormat{TextEncoding::Utf8, LineEnd::Lf, false} << QByteArray()
         << QString(QChar(0xDE00));
     QTest::newRow("CR LF split at the end")
         << u"a\r\n"_s << TextFormat{TextEncoding::Utf8, LineEnd::Cr, true} << QByteArray("a\r\n")
@@ -295,6 +307,41 @@ void tst_DocumentCodec::encodeAcrossPieces()
         const EncodedDocument encoded = encodeDocument(tree, format);
         QCOMPARE(encoded.unrepresentable, unrepresentable);
         QCOMPARE(encoded.bytes, bytes);
+    }
+}
+
+void tst_DocumentCodec::unrepresentableIsPlaced_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<qsizetype>("first");
+    QTest::addColumn<bool>("loneSurrogate");
+    const QString lone(QChar(0xD83D));
+    QTest::newRow("after ASCII") << u"abc\r\nde"_s + lone << TextEncoding::Utf8 << qsizetype(7)
+                                 << true;
+    QTest::newRow("after a pair and accents") << u"\U0001F600\u00E9"_s + lone + u"x"_s
+                                              << TextEncoding::Utf8WithBom << qsizetype(3) << true;
+    QTest::newRow("lone low at the start")
+        << QChar(0xDE00) + u"a"_s << TextEncoding::Utf8 << qsizetype(0) << true;
+    QTest::newRow("Windows-1252, no surrogate")
+        << u"ab \u0105 \U0001F600"_s << TextEncoding::Windows1252 << qsizetype(3) << false;
+    QTest::newRow("Windows-1252, a surrogate later")
+        << u"\u0105"_s + lone << TextEncoding::Windows1252 << qsizetype(0) << true;
+}
+
+// Where the first character the encoding cannot hold is, whatever the pieces of the text.
+void tst_DocumentCodec::unrepresentableIsPlaced()
+{
+    QFETCH(QString, text);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(qsizetype, first);
+    QFETCH(bool, loneSurrogate);
+    for (const qsizetype pieceLength : {1, 2, 16}) {
+        const EncodedDocument encoded =
+            encodeDocument(PieceTree(text, pieceLength), TextFormat{encoding, LineEnd::Lf, true});
+        QVERIFY(encoded.bytes.isEmpty());
+        QCOMPARE(encoded.firstUnrepresentable, first);
+        QCOMPARE(encoded.loneSurrogate, loneSurrogate);
     }
 }
 

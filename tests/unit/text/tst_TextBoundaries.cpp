@@ -100,6 +100,10 @@ private slots:
     void matchesTextCursor();
     void deliberateDifferences_data();
     void deliberateDifferences();
+    void neverInsideACharacter_data();
+    void neverInsideACharacter();
+    void characterEdge_data();
+    void characterEdge();
     void longLineWithoutSpaces();
 };
 
@@ -169,6 +173,16 @@ void tst_TextBoundaries::deliberateDifferences_data()
         << u"a\r\nb"_qs << Step::PreviousWord << qsizetype(2) << QList<qsizetype>{0};
     QTest::newRow("inside CR LF, double-click")
         << u"a\r\nb"_qs << Step::WordAt << qsizetype(2) << QList<qsizetype>{0, 1};
+    // Qt 6.4 finds a cluster boundary inside an emoji's surrogate pair after these scripts.
+    QTest::newRow("emoji after Devanagari, Right")
+        << u"\u0915\U0001F600"_qs << Step::NextCharacter << qsizetype(1) << QList<qsizetype>{3};
+    QTest::newRow("emoji after Devanagari, Left")
+        << u"\u0915\U0001F600"_qs << Step::PreviousCharacter << qsizetype(3) << QList<qsizetype>{1};
+    QTest::newRow("emoji after Thai and a space, Right")
+        << u"\u0E01 \U0001F44D"_qs << Step::NextCharacter << qsizetype(2) << QList<qsizetype>{4};
+    QTest::newRow("emoji after Thai and a space, Left")
+        << u"\u0E01 \U0001F44D"_qs << Step::PreviousCharacter << qsizetype(4)
+        << QList<qsizetype>{2};
 }
 
 void tst_TextBoundaries::deliberateDifferences()
@@ -179,6 +193,65 @@ void tst_TextBoundaries::deliberateDifferences()
     QFETCH(QList<qsizetype>, expected);
 
     QCOMPARE(boxStep(PieceTree(text), step, offset), expected);
+}
+
+// No step lands inside a surrogate pair or between CR and LF, from wherever it starts.
+void tst_TextBoundaries::neverInsideACharacter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Devanagari, emoji") << u"\u0915\U0001F600"_qs;
+    QTest::newRow("Devanagari with a vowel sign, emoji") << u"\u0915\u093F\U0001F600x"_qs;
+    QTest::newRow("Thai, space, emoji") << u"\u0E01 \U0001F44D"_qs;
+    QTest::newRow("Khmer, emoji, emoji") << u"\u1780\U0001F600\U0001F600 a"_qs;
+    QTest::newRow("Devanagari words, emoji, CR LF") << u"\u0915\u0916 \U0001F600.\r\n\U0001F600"_qs;
+}
+
+void tst_TextBoundaries::neverInsideACharacter()
+{
+    QFETCH(QString, text);
+    const PieceTree tree(text, 2);
+    const auto inside = [&text](qsizetype at) {
+        return at > 0 && at < text.size() &&
+               ((text[at - 1].isHighSurrogate() && text[at].isLowSurrogate()) ||
+                (text[at - 1] == u'\r' && text[at] == u'\n'));
+    };
+    for (const Step step : {Step::NextCharacter, Step::PreviousCharacter, Step::NextWord,
+                            Step::PreviousWord, Step::WordAt}) {
+        for (qsizetype offset = 0; offset <= text.size(); ++offset) {
+            for (const qsizetype landed : boxStep(tree, step, offset))
+                QVERIFY2(!inside(landed), qPrintable(QStringLiteral("step %1 from %2 lands at %3")
+                                                         .arg(int(step))
+                                                         .arg(offset)
+                                                         .arg(landed)));
+        }
+    }
+}
+
+void tst_TextBoundaries::characterEdge_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qsizetype>("offset");
+    QTest::addColumn<qsizetype>("forward");
+    QTest::addColumn<qsizetype>("backward");
+    QTest::newRow("between characters")
+        << u"a\U0001F600"_qs << qsizetype(1) << qsizetype(1) << qsizetype(1);
+    QTest::newRow("inside a surrogate pair")
+        << u"a\U0001F600"_qs << qsizetype(2) << qsizetype(3) << qsizetype(1);
+    QTest::newRow("inside CR LF") << u"a\r\nb"_qs << qsizetype(2) << qsizetype(3) << qsizetype(1);
+    QTest::newRow("a lone low surrogate")
+        << u"a"_qs + QChar(0xDE00) + u'b' << qsizetype(1) << qsizetype(1) << qsizetype(1);
+    QTest::newRow("past the end") << u"ab"_qs << qsizetype(5) << qsizetype(2) << qsizetype(2);
+}
+
+void tst_TextBoundaries::characterEdge()
+{
+    QFETCH(QString, text);
+    QFETCH(qsizetype, offset);
+    QFETCH(qsizetype, forward);
+    QFETCH(qsizetype, backward);
+    const PieceTree tree(text);
+    QCOMPARE(textboundaries::characterEdge(tree, offset, true), forward);
+    QCOMPARE(textboundaries::characterEdge(tree, offset, false), backward);
 }
 
 void tst_TextBoundaries::longLineWithoutSpaces()

@@ -119,6 +119,11 @@ void tst_UndoHistory::steps_data()
     QTest::newRow("typing after undoing an insertion") << "type:abc;enter;undo;type:d;undo;undo" << "abc|;abc|;|";
     QTest::newRow("typing after undo and redo") << "type:abc;undo;redo;type:d;undo;undo" << "|;abc|;|;-";
     QTest::newRow("closed step") << "type:ab;close;type:cd;undo" << "ab|";
+    QTest::newRow("Enter on empty lines") << "enter;enter;type:ab;undo;undo;undo;undo;undo;undo" << "\n\n|;\n|;\n|;|;|;-";
+    QTest::newRow("Enter on empty lines after a letter") << "type:x;enter;enter;type:ab;undo;undo;undo;undo;undo" << "x\n\n|;x\n|;x\n|;x|;|";
+    QTest::newRow("Enter on an empty line between lines") << "text:abc\n\ndef;at:4;enter;undo;at:0;undo;at:0;redo;redo" << "abc\n|\ndef;abc\n\n|def;abc\n\n|def;abc\n\n|\ndef";
+    QTest::newRow("Enter on an empty line between CR LF lines") << "text:ab\r\n\r\ncd;at:4;enter;undo;undo" << "ab\r\n|\r\ncd;ab\r\n\r\n|cd";
+    QTest::newRow("Enter over a selection") << "text:abc;select:0,3;enter;undo;undo" << "abc|;-";
     QTest::newRow("an edit forgets the redo") << "type:ab;enter;undo;type:c;redo" << "ab|;-";
     // clang-format on
 }

@@ -156,7 +156,8 @@ void EditorPair::pressKey(QKeyCombination key)
 }
 
 // The box pages by the rows wholly on screen less one, counted from its top row down from the
-// margin; QPlainTextEdit pages by pixels, from a view that drops its top margin once scrolled.
+// margin, and past the text's end as rows of its last row's height; QPlainTextEdit pages by
+// pixels, from a view that drops its top margin once scrolled.
 int EditorPair::boxPageRows() const
 {
     constexpr qreal BoxMargin = 4;
@@ -164,13 +165,17 @@ int EditorPair::boxPageRows() const
     const qsizetype top = m_box.rowAt(m_box.positionAt(QPoint(1, 1))).first;
     int rows = 0;
     qreal y = BoxMargin;
+    qreal lastHeight = 0;
     for (std::optional<EditRow> row = editRowNextTo(int(top), 0); row;
          row = editRowNextTo(row->start, 1)) {
-        y += row->line.height();
-        if (y > height && rows > 0)
-            break;
+        lastHeight = row->line.height();
+        if (y + lastHeight > height && rows > 0)
+            return std::max(1, rows - 1);
+        y += lastHeight;
         ++rows;
     }
+    for (; lastHeight > 0 && y + lastHeight <= height; y += lastHeight)
+        ++rows;
     return std::max(1, rows - 1);
 }
 

@@ -41,6 +41,11 @@ private slots:
     void wheelStopsAtTheLastRow();
     void doubleClickSelectsAWordTripleALine();
     void caretStaysInViewInALongLine();
+    void editsNeverSplitACharacter_data();
+    void editsNeverSplitACharacter();
+    void pageIsTheSameAfterAnUndoneEdit();
+    void pageFromTheStartOfAShortTextSelectsAll_data();
+    void pageFromTheStartOfAShortTextSelectsAll();
 };
 
 void tst_TextBox::keepsLineEnds_data()
@@ -213,6 +218,96 @@ void tst_TextBox::caretStaysInViewInALongLine()
     QCOMPARE(shown.box.positionAt(shown.box.cursorRect().center()), shown.box.cursorPosition());
     QTest::keyClick(&shown.box, Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(shown.box.cursorRect().topLeft(), QPoint(4, 4));
+}
+
+// Qt's own layout steps into an emoji's surrogate pair after Devanagari or Thai letters; the caret
+// must not stop there, or the next edit would leave half a character in the text.
+void tst_TextBox::editsNeverSplitACharacter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qsizetype>("caret");
+    QTest::addColumn<QList<QKeyCombination>>("keys");
+    QTest::addColumn<QString>("expected");
+    const QString devanagari = QStringLiteral("\u0915\U0001F600");
+    const QString thai = QStringLiteral("\u0E01 \U0001F44D");
+    const QKeyCombination right(Qt::Key_Right);
+    const QKeyCombination left(Qt::Key_Left);
+    const QKeyCombination backspace(Qt::Key_Backspace);
+    const QKeyCombination del(Qt::Key_Delete);
+    const QKeyCombination wordBackspace(Qt::ControlModifier | Qt::Key_Backspace);
+    QTest::newRow("Backspace after Devanagari")
+        << devanagari << qsizetype(3) << QList{backspace} << QStringLiteral("\u0915");
+    QTest::newRow("Right, then Backspace")
+        << devanagari << qsizetype(1) << QList{right, backspace} << QStringLiteral("\u0915");
+    QTest::newRow("Left, then Delete")
+        << devanagari << qsizetype(3) << QList{left, del} << QStringLiteral("\u0915");
+    QTest::newRow("Right, then typing")
+        << devanagari << qsizetype(1) << QList{right, QKeyCombination(Qt::Key_X)}
+        << QStringLiteral("\u0915\U0001F600x");
+    QTest::newRow("Thai: Right, then Backspace")
+        << thai << qsizetype(2) << QList{right, backspace} << QStringLiteral("\u0E01 ");
+    QTest::newRow("a word deleted back") << devanagari + QStringLiteral(" a") << qsizetype(3)
+                                         << QList{wordBackspace} << QStringLiteral(" a");
+    QTest::newRow("a caret placed inside the pair")
+        << devanagari << qsizetype(2) << QList{backspace} << QStringLiteral("\u0915");
+}
+
+void tst_TextBox::editsNeverSplitACharacter()
+{
+    QFETCH(QString, text);
+    QFETCH(qsizetype, caret);
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(QString, expected);
+    ShownBox shown(text);
+    shown.box.setCursorPosition(caret);
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(&shown.box, key.key(), key.keyboardModifiers());
+    QCOMPARE(shown.box.toPlainText(), expected);
+}
+
+// Undoing an Enter at the end leaves the view scrolled one row past the text's end; a page is
+// still the rows that fit on screen, not the rows of text that happen to be shown.
+void tst_TextBox::pageIsTheSameAfterAnUndoneEdit()
+{
+    QStringList lines;
+    for (int i = 1; i <= 164; ++i)
+        lines << QStringLiteral("line %1 of the pasted text").arg(i);
+    QList<qsizetype> carets;
+    for (const bool enterUndone : {false, true}) {
+        ShownBox shown{QString()};
+        QGuiApplication::clipboard()->setText(lines.join(u'\n'));
+        QTest::keyClick(&shown.box, Qt::Key_V, Qt::ControlModifier);
+        if (enterUndone) {
+            QTest::keyClick(&shown.box, Qt::Key_Return);
+            QTest::keyClick(&shown.box, Qt::Key_Z, Qt::ControlModifier);
+        }
+        for (int page = 0; page < 2; ++page) {
+            QTest::keyClick(&shown.box, Qt::Key_PageUp);
+            carets << shown.box.cursorPosition();
+        }
+    }
+    QCOMPARE(carets.mid(2), carets.first(2));
+}
+
+void tst_TextBox::pageFromTheStartOfAShortTextSelectsAll_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("left to right") << QStringLiteral("one two\nthree four five");
+    QTest::newRow("right to left") << QStringLiteral("\u05E9\u05DC\u05D5\u05DD 123 abc\n"
+                                                     "\u0645\u0631\u062D\u0628\u0627 \u05DB\u05DF");
+}
+
+// Less than a page of text: Shift+Page Down goes a page of rows on, past the last, to the end.
+void tst_TextBox::pageFromTheStartOfAShortTextSelectsAll()
+{
+    QFETCH(QString, text);
+    ShownBox shown(text);
+    QTest::keyClick(&shown.box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&shown.box, Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(&shown.box, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(&shown.box, Qt::Key_PageDown, Qt::ShiftModifier);
+    QCOMPARE(shown.box.anchorPosition(), 0);
+    QCOMPARE(shown.box.cursorPosition(), text.size());
 }
 
 QTEST_MAIN(tst_TextBox)

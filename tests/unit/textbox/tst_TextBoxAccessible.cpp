@@ -76,6 +76,8 @@ private slots:
     void selectionAndCaret();
     void edits_data();
     void edits();
+    void editsTakeWholeCharacters_data();
+    void editsTakeWholeCharacters();
     void placesOnScreen();
     void changeEvents_data();
     void changeEvents();
@@ -129,6 +131,10 @@ void tst_TextBoxAccessible::items_data()
         {lf, Char, "after", 17, "qt"},
         {clusters, Char, "at", 0, "qt"},
         {clusters, Char, "at", 3, "qt"},
+        // Qt 6.4 would cut these emoji in half after Devanagari and Thai letters.
+        {"\u0915\U0001F600", Char, "at", 1, "1-3 \U0001F600"},
+        {"\u0915\U0001F600", Char, "after", 0, "1-3 \U0001F600"},
+        {"\u0E01 \U0001F44D", Char, "before", 4, "2-4 \U0001F44D"},
         {lf, Word, "at", 1, "qt"},
         {lf, Word, "at", 14, "qt"},
         {lf, Word, "at", 19, "qt"},
@@ -284,6 +290,33 @@ void tst_TextBoxAccessible::edits()
     shown.box.setReadOnly(false);
     shown.box.undo();
     QCOMPARE(shown.box.toPlainText(), QStringLiteral("one two three"));
+}
+
+void tst_TextBoxAccessible::editsTakeWholeCharacters_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("inserted");
+    QTest::addColumn<QString>("expected");
+    // The text is "a", an emoji, CR LF and "b"; 2 and 4 fall inside the pair and the line end.
+    QTest::newRow("insert inside the pair") << 2 << 2 << u"x"_qs << u"ax\U0001F600\r\nb"_qs;
+    QTest::newRow("delete half the pair") << 2 << 3 << QString() << u"a\r\nb"_qs;
+    QTest::newRow("delete from inside to inside") << 2 << 4 << QString() << u"ab"_qs;
+    QTest::newRow("insert inside CR LF") << 4 << 4 << u"x"_qs << u"a\U0001F600x\r\nb"_qs;
+}
+
+// A screen reader's offsets may fall inside a character; the edit takes it whole.
+void tst_TextBoxAccessible::editsTakeWholeCharacters()
+{
+    QFETCH(int, start);
+    QFETCH(int, end);
+    QFETCH(QString, inserted);
+    QFETCH(QString, expected);
+    ShownBox shown(u"a\U0001F600\r\nb"_qs);
+    QAccessible::queryAccessibleInterface(&shown.box)
+        ->editableTextInterface()
+        ->replaceText(start, end, inserted);
+    QCOMPARE(shown.box.toPlainText(), expected);
 }
 
 void tst_TextBoxAccessible::placesOnScreen()

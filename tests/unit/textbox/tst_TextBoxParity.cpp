@@ -187,6 +187,14 @@ Step key(QKeyCombination combination)
     return step;
 }
 
+Step typed(const QString &text)
+{
+    Step step;
+    step.kind = Step::Kind::Type;
+    step.text = text;
+    return step;
+}
+
 Step clickAt(int x, double along)
 {
     Step step;
@@ -202,6 +210,32 @@ void tst_TextBoxParity::rarelyHitByChance_data()
     const QString lines = QStringLiteral("one two three four\nfive six seven\neight nine ten");
     QTest::newRow("a click sets the column Up keeps")
         << Script{lines, {key(Qt::Key_Down), clickAt(90, 0.9), key(Qt::Key_Up)}};
+    const Step enter = key(Qt::Key_Return);
+    const Step undo = key(Qt::ControlModifier | Qt::Key_Z);
+    const Step redo = key(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z);
+    const Step toStart = key(Qt::ControlModifier | Qt::Key_Home);
+    QTest::newRow("Enter on empty lines comes undone in two steps each") << Script{
+        QString(), {enter, enter, typed(QStringLiteral("ab")), undo, undo, undo, undo, undo}};
+    QTest::newRow("Enter on empty lines after a letter")
+        << Script{QString(),
+                  {typed(QStringLiteral("x")), enter, enter, typed(QStringLiteral("ab")), undo,
+                   undo, undo, undo, undo}};
+    QStringList manyLines;
+    for (int i = 1; i <= 164; ++i)
+        manyLines << QStringLiteral("line %1 of the pasted text").arg(i);
+    const Step pageUp = key(Qt::Key_PageUp);
+    QTest::newRow("a page after an undone Enter")
+        << Script{manyLines.join(u'\n'),
+                  {key(Qt::ControlModifier | Qt::Key_A), key(Qt::ControlModifier | Qt::Key_X),
+                   key(Qt::ControlModifier | Qt::Key_V), enter, undo, pageUp, pageUp}};
+    QTest::newRow("a page down from the start of a short right-to-left text") << Script{
+        QStringLiteral("\u05E9\u05DC\u05D5\u05DD 123 abc\n\u0645\u0631\u062D\u0628\u0627"),
+        {key(Qt::ControlModifier | Qt::Key_End),
+         key(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Home),
+         key(Qt::ShiftModifier | Qt::Key_PageDown)}};
+    QTest::newRow("Enter on an empty line puts the caret past it when undone")
+        << Script{QStringLiteral("abc\n\ndef"),
+                  {key(Qt::Key_Down), enter, undo, toStart, undo, toStart, redo, redo}};
 }
 
 void tst_TextBoxParity::rarelyHitByChance()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/AccessibleTextItems.h"
 
-#include "textbox/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 #include "textbox/TextBox.h"
 
 #include <QTextBoundaryFinder>

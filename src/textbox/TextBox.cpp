@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextBox.h"
 
-#include "textbox/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 #include "textbox/TextBoxAccessible.h"
 #include "textbox/TextMimeData.h"
 #include "textbox/TextView.h"

@@ -2,7 +2,7 @@
 // Input methods: composing text at the caret, committing it, and answering the queries they make.
 // Positions are UTF-16 offsets. The surrounding text is a window around the caret, not the whole
 // line, so a query costs the same in a line of a million characters.
-#include "textbox/TextBoundaries.h"
+#include "text/TextBoundaries.h"
 #include "textbox/TextBox.h"
 #include "textbox/TextView.h"
 

@@ -29,7 +29,8 @@ void TextBox::mousePressEvent(QMouseEvent *event)
     }
     if (event->button() != Qt::LeftButton)
         return;
-    // A third click soon after a double-click, near it, selects the whole line.
+    // A third click soon after a double-click, near it, selects the whole line with its line
+    // break, so that Delete then takes the line away.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const bool soon =
         now - m_lastClickTime < QGuiApplication::styleHints()->mouseDoubleClickInterval();
@@ -37,8 +38,10 @@ void TextBox::mousePressEvent(QMouseEvent *event)
         (point - m_lastClickPoint).manhattanLength() <= QApplication::startDragDistance();
     if (m_clicks == 2 && soon && near) {
         m_clicks = 3;
-        const TextRows::Line line = m_view->rows().lineOf(position);
-        setSelection(line.start, line.end);
+        const qsizetype line = m_text.lineAt(position);
+        const qsizetype next =
+            line + 1 < m_text.lineCount() ? m_text.lineStart(line + 1) : m_text.length();
+        setSelection(m_text.lineStart(line), next);
         setPrimarySelection();
         return;
     }

@@ -196,6 +196,11 @@ void tst_TextBox::doubleClickSelectsAWordTripleALine()
     QCOMPARE(shown.box.selectedText(), QStringLiteral("second"));
     QTest::mouseClick(view, Qt::LeftButton, {}, inSecond);
     QCOMPARE(shown.box.selectedText(), QStringLiteral("second words here"));
+    // A line with a line break after it takes it along.
+    const QPoint inFirst = shown.box.cursorRect(2).center();
+    QTest::mouseDClick(view, Qt::LeftButton, {}, inFirst);
+    QTest::mouseClick(view, Qt::LeftButton, {}, inFirst);
+    QCOMPARE(shown.box.selectedText(), QStringLiteral("first line\r\n"));
 }
 
 void tst_TextBox::caretStaysInViewInALongLine()

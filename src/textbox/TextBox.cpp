@@ -12,11 +12,34 @@
 #include <QPainter>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 // How long the background work on a long line's rows may hold the event loop at a time.
 constexpr int IndexingBudgetMs = 3;
+
+// The keys with modifiers that the box takes before the window's shortcuts do.
+constexpr QKeySequence::StandardKey OwnShortcuts[] = {
+    QKeySequence::Copy,
+    QKeySequence::Paste,
+    QKeySequence::Cut,
+    QKeySequence::Undo,
+    QKeySequence::Redo,
+    QKeySequence::SelectAll,
+    QKeySequence::Delete,
+    QKeySequence::DeleteStartOfWord,
+    QKeySequence::DeleteEndOfWord,
+    QKeySequence::DeleteEndOfLine,
+    QKeySequence::MoveToNextWord,
+    QKeySequence::MoveToPreviousWord,
+    QKeySequence::SelectNextWord,
+    QKeySequence::SelectPreviousWord,
+    QKeySequence::MoveToStartOfDocument,
+    QKeySequence::MoveToEndOfDocument,
+    QKeySequence::SelectStartOfDocument,
+    QKeySequence::SelectEndOfDocument,
+};
 } // namespace
 
 TextBox::TextBox(QWidget *parent)
@@ -223,7 +246,12 @@ void TextBox::cut()
 
 void TextBox::paste()
 {
-    const QString text = QGuiApplication::clipboard()->text();
+    pasteFrom(QClipboard::Clipboard);
+}
+
+void TextBox::pasteFrom(QClipboard::Mode mode)
+{
+    const QString text = QGuiApplication::clipboard()->text(mode);
     if (!m_readOnly && !text.isEmpty())
         insertText(text);
 }
@@ -320,10 +348,11 @@ bool TextBox::event(QEvent *event)
     if (event->type() == QEvent::ShortcutOverride) {
         // Keys the box handles itself win over the window's shortcuts, as in any text box.
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste) ||
-            key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Undo) ||
-            key->matches(QKeySequence::Redo) || key->matches(QKeySequence::SelectAll) ||
-            key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::ShiftModifier) {
+        const bool editingKey = std::any_of(
+            std::begin(OwnShortcuts), std::end(OwnShortcuts),
+            [key](QKeySequence::StandardKey standard) { return key->matches(standard); });
+        if (editingKey || key->modifiers() == Qt::NoModifier ||
+            key->modifiers() == Qt::ShiftModifier) {
             event->accept();
             return true;
         }

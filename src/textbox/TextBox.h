@@ -6,6 +6,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QClipboard>
 #include <QPoint>
 #include <memory>
 
@@ -131,6 +132,8 @@ private:
     qsizetype movedPosition(Move move);
     bool handleStandardKey(QKeyEvent *event);
     bool handleEditKey(QKeyEvent *event);
+    void deleteToLineEnd();
+    void pasteFrom(QClipboard::Mode mode);
     void typeText(const QString &text);
     QString withOwnLineEnds(const QString &text) const;
     void setPrimarySelection();

@@ -233,7 +233,7 @@ void TextBox::copy()
 {
     if (hasSelection())
         QGuiApplication::clipboard()->setMimeData(
-            new TextMimeData(m_text, selectionStart(), selectionEnd()));
+            mimeDataFor(m_text, selectionStart(), selectionEnd()).release());
 }
 
 void TextBox::cut()
@@ -272,7 +272,7 @@ void TextBox::setPrimarySelection()
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (hasSelection() && clipboard->supportsSelection())
-        clipboard->setMimeData(new TextMimeData(m_text, selectionStart(), selectionEnd()),
+        clipboard->setMimeData(mimeDataFor(m_text, selectionStart(), selectionEnd()).release(),
                                QClipboard::Selection);
 }
 

@@ -125,7 +125,7 @@ void TextBox::wheelEvent(QWheelEvent *event)
 void TextBox::startDrag()
 {
     auto *drag = new QDrag(this);
-    drag->setMimeData(new TextMimeData(m_text, selectionStart(), selectionEnd()));
+    drag->setMimeData(mimeDataFor(m_text, selectionStart(), selectionEnd()).release());
     m_droppedOnItself = false;
     const Qt::DropActions actions = m_readOnly ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction;
     const Qt::DropAction done = drag->exec(actions, Qt::MoveAction);

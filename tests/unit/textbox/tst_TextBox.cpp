@@ -3,6 +3,7 @@
 // show: line ends kept as given, snapshots on the clipboard, drops, input methods and the view
 // following the caret through long lines.
 #include "textbox/TextBox.h"
+#include "textbox/TextMimeData.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -33,6 +34,7 @@ private slots:
     void keepsLineEnds_data();
     void keepsLineEnds();
     void clipboardKeepsWhatWasCopied();
+    void smallCopiesKeepNoSnapshot();
     void dropInsertsAndSelects();
     void inputMethodComposesAndCommits();
     void inputMethodSeesAWindowOfALongLine();
@@ -97,6 +99,22 @@ void tst_TextBox::clipboardKeepsWhatWasCopied()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("copy me"));
     shown.box.paste();
     QCOMPARE(shown.box.toPlainText(), QStringLiteral("typed overcopy me"));
+}
+
+// A copied word is copied out; only a large selection keeps a snapshot of the text, copied out
+// when some program asks.
+void tst_TextBox::smallCopiesKeepNoSnapshot()
+{
+    ShownBox shown(QString(CopiedAtOnceLimit + 10, u'a') + QStringLiteral(" word"));
+    const qsizetype length = shown.box.toPlainText().size();
+    shown.box.setSelection(length - 4, length);
+    shown.box.copy();
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(copied && !qobject_cast<const TextMimeData *>(copied));
+    QCOMPARE(copied->text(), QStringLiteral("word"));
+    shown.box.selectAll();
+    shown.box.copy();
+    QVERIFY(qobject_cast<const TextMimeData *>(QGuiApplication::clipboard()->mimeData()));
 }
 
 void tst_TextBox::dropInsertsAndSelects()

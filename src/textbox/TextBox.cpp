@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextBox.h"
 
+#include "textbox/TextBoundaries.h"
 #include "textbox/TextBoxAccessible.h"
 #include "textbox/TextMimeData.h"
 #include "textbox/TextView.h"
@@ -104,12 +105,24 @@ QString TextBox::selectedText() const
     return m_text.text(selectionStart(), selectionEnd() - selectionStart());
 }
 
+// Positions from outside (screen readers, input methods, callers) may fall between CR and LF, the
+// halves of a surrogate pair or inside a cluster; they go back to the character's start, where an
+// edit cannot split it.
+qsizetype TextBox::characterStartAt(qsizetype position) const
+{
+    position = std::clamp<qsizetype>(position, 0, m_text.length());
+    if (position == 0 || position == m_text.length())
+        return position;
+    using namespace textboundaries;
+    return previousCharacter(m_text, nextCharacter(m_text, position));
+}
+
 void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
 {
     m_goalX = -1; // Up and Down start from the caret's new column; moveCaret() keeps its own.
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
-    m_cursor = std::clamp<qsizetype>(position, 0, m_text.length());
+    m_cursor = characterStartAt(position);
     if (!keepAnchor)
         m_anchor = m_cursor;
     caretMoved(oldCursor, oldAnchor);
@@ -120,8 +133,8 @@ void TextBox::setSelection(qsizetype anchor, qsizetype cursor)
     m_goalX = -1;
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
-    m_anchor = std::clamp<qsizetype>(anchor, 0, m_text.length());
-    m_cursor = std::clamp<qsizetype>(cursor, 0, m_text.length());
+    m_anchor = characterStartAt(anchor);
+    m_cursor = characterStartAt(cursor);
     caretMoved(oldCursor, oldAnchor);
 }
 

@@ -46,7 +46,8 @@ public:
     qsizetype selectionStart() const { return std::min(m_cursor, m_anchor); }
     qsizetype selectionEnd() const { return std::max(m_cursor, m_anchor); }
     QString selectedText() const;
-    // Moves the caret; keepAnchor extends the selection from where it was.
+    // Moves the caret; keepAnchor extends the selection from where it was. Positions inside a
+    // character (a line break, a surrogate pair, a cluster) go to its start.
     void setCursorPosition(qsizetype position, bool keepAnchor = false);
     void setSelection(qsizetype anchor, qsizetype cursor);
 
@@ -127,6 +128,7 @@ private:
     void replace(qsizetype from, qsizetype to, const QString &text, EditKind kind);
     void removeSelection(EditKind kind);
     void showState(const TextState &state);
+    qsizetype characterStartAt(qsizetype position) const;
     void caretMoved(qsizetype oldCursor, qsizetype oldAnchor);
     void moveCaret(Move move, bool keepAnchor);
     qsizetype movedPosition(Move move);

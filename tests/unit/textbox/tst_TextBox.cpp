@@ -5,6 +5,7 @@
 #include "textbox/TextBox.h"
 #include "textbox/TextMimeData.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -38,6 +39,8 @@ private slots:
     void dropInsertsAndSelects();
     void inputMethodComposesAndCommits();
     void inputMethodSeesAWindowOfALongLine();
+    void outsidePositionsSnapToCharacters_data();
+    void outsidePositionsSnapToCharacters();
     void readOnlyTakesNoEdits();
     void tabIsTypedNotAFocusMove();
     void wheelStopsAtTheLastRow();
@@ -161,6 +164,48 @@ void tst_TextBox::inputMethodSeesAWindowOfALongLine()
     QVERIFY(around.size() < 10000);
     QVERIFY(cursor > 0 && cursor < around.size());
     QCOMPARE(shown.box.inputMethodQuery(Qt::ImAbsolutePosition).toLongLong(), line.size() / 2);
+}
+
+void tst_TextBox::outsidePositionsSnapToCharacters_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("screen reader, inside CR LF")
+        << "ab\r\ncd" << QByteArray("accessible") << 3 << "abX\r\ncd";
+    QTest::newRow("caller, inside a surrogate pair")
+        << "a\U0001F600b" << QByteArray("caret") << 2 << "aX\U0001F600b";
+    QTest::newRow("selection ends inside a cluster")
+        << "xe\u0301y" << QByteArray("selection") << 2 << "Xe\u0301y";
+    QTest::newRow("input method selection, inside CR LF")
+        << "ab\r\ncd" << QByteArray("input method") << 3 << "abX\r\ncd";
+}
+
+// The caret and the selection set from outside never split a character, and typing there cannot.
+void tst_TextBox::outsidePositionsSnapToCharacters()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, from);
+    QFETCH(int, position);
+    QFETCH(QString, typed);
+    ShownBox shown(text);
+    if (from == "accessible") {
+        QAccessible::queryAccessibleInterface(&shown.box)
+            ->textInterface()
+            ->setCursorPosition(position);
+    } else if (from == "caret") {
+        shown.box.setCursorPosition(position);
+    } else if (from == "selection") {
+        shown.box.setSelection(0, position);
+    } else {
+        const QList<QInputMethodEvent::Attribute> attributes = {
+            {QInputMethodEvent::Selection, position, 0}};
+        QInputMethodEvent select(QString(), attributes);
+        QApplication::sendEvent(&shown.box, &select);
+    }
+    QTest::keyClicks(&shown.box, QStringLiteral("X"));
+    QCOMPARE(shown.box.toPlainText(), typed);
 }
 
 void tst_TextBox::readOnlyTakesNoEdits()

@@ -294,6 +294,16 @@ QRect TextBox::cursorRect(qsizetype position) const
     return m_view->caretRect(position).toAlignedRect();
 }
 
+QRect TextBox::characterRect(qsizetype start, qsizetype end) const
+{
+    // Edges rounded, not widened: characters side by side stay side by side.
+    const QRectF rect = m_view->characterRect(start, end);
+    if (rect.isEmpty())
+        return {};
+    return QRect(QPoint(qRound(rect.left()), qRound(rect.top())),
+                 QPoint(qRound(rect.right()) - 1, qRound(rect.bottom()) - 1));
+}
+
 qsizetype TextBox::positionAt(const QPoint &point) const
 {
     return m_view->positionAt(point);

@@ -60,6 +60,9 @@ public:
     // The caret's rectangle at an offset, in viewport coordinates; empty when not on screen.
     QRect cursorRect(qsizetype position) const;
     QRect cursorRect() const { return cursorRect(m_cursor); }
+    // The box of the character [start, end) as drawn, in viewport coordinates; empty when it is
+    // not on screen or shows no glyph.
+    QRect characterRect(qsizetype start, qsizetype end) const;
     // The offset nearest to a point of the viewport.
     qsizetype positionAt(const QPoint &point) const;
     // The visual row around an offset, as [start, end) offsets; the end excludes a line break.

@@ -6,6 +6,7 @@
 #include "textbox/TextBoxAccessible.h"
 
 #include <QAccessible>
+#include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -77,6 +78,7 @@ private slots:
     void edits_data();
     void edits();
     void placesOnScreen();
+    void rightToLeftCharactersHaveTheirGlyphsExtents();
     void changeEvents_data();
     void changeEvents();
 };
@@ -316,6 +318,27 @@ void tst_TextBoxAccessible::placesOnScreen()
     QVERIFY(reader->characterRect(far).isEmpty());
     reader->scrollToSubstring(far, far + 7);
     QVERIFY(!reader->characterRect(far).isEmpty() && !reader->characterRect(far + 7).isEmpty());
+}
+
+// Each character's box is its glyph's: as wide as its advance, side by side with its neighbours
+// in the order they are drawn, across the change of direction too.
+void tst_TextBoxAccessible::rightToLeftCharactersHaveTheirGlyphsExtents()
+{
+    const QString text = QStringLiteral("Hi \u05E9\u05DC\u05D5\u05DD x");
+    ShownBox shown(text);
+    QAccessibleTextInterface *const reader = shown.text();
+    const QFontMetricsF metrics(shown.box.font());
+    QList<int> rights;
+    for (int offset = 0; offset < text.size(); ++offset) {
+        const QRect rect = reader->characterRect(offset);
+        QVERIFY2(qAbs(rect.width() - metrics.horizontalAdvance(text.at(offset))) <= 1,
+                 qPrintable(QStringLiteral("%1 wide at %2").arg(rect.width()).arg(offset)));
+        rights << rect.right();
+    }
+    // Drawn: "Hi ", then the Hebrew from its last letter to its first, then " x".
+    const QList<int> drawn = {0, 1, 2, 6, 5, 4, 3, 7, 8};
+    for (int i = 1; i < drawn.size(); ++i)
+        QVERIFY(rights.at(drawn.at(i)) > rights.at(drawn.at(i - 1)));
 }
 
 void tst_TextBoxAccessible::changeEvents_data()

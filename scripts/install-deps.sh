@@ -19,6 +19,8 @@ if [ "${1:-}" = "--tests" ]; then
     packages+=(dpkg-dev desktop-file-utils appstream lintian)
     # The layout check of the C++ files.
     packages+=(clang-format)
+    # The input method test installs a platform input context of its own.
+    packages+=(qt6-base-private-dev)
 fi
 
 missing=()

@@ -119,6 +119,7 @@ qsizetype TextBox::characterStartAt(qsizetype position) const
 
 void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
 {
+    position = commitPreedit().moved(position);
     m_goalX = -1; // Up and Down start from the caret's new column; moveCaret() keeps its own.
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
@@ -130,12 +131,8 @@ void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
 
 void TextBox::setSelection(qsizetype anchor, qsizetype cursor)
 {
-    m_goalX = -1;
-    const qsizetype oldCursor = m_cursor;
-    const qsizetype oldAnchor = m_anchor;
-    m_anchor = characterStartAt(anchor);
-    m_cursor = characterStartAt(cursor);
-    caretMoved(oldCursor, oldAnchor);
+    const Commit commit = commitPreedit();
+    placeSelection(commit.moved(anchor), commit.moved(cursor));
 }
 
 void TextBox::caretMoved(qsizetype oldCursor, qsizetype oldAnchor)

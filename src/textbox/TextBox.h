@@ -132,6 +132,18 @@ private:
     void removeSelection(EditKind kind);
     void showState(const TextState &state);
     qsizetype characterStartAt(qsizetype position) const;
+    void placeSelection(qsizetype anchor, qsizetype cursor);
+    // What committing the input method's composition did: inserted units at a position, which
+    // moves positions after it along.
+    struct Commit {
+        qsizetype at = -1;
+        qsizetype inserted = 0;
+        qsizetype moved(qsizetype position) const
+        {
+            return at >= 0 && position > at ? position + inserted : position;
+        }
+    };
+    Commit commitPreedit();
     void caretMoved(qsizetype oldCursor, qsizetype oldAnchor);
     void moveCaret(Move move, bool keepAnchor);
     qsizetype movedPosition(Move move);

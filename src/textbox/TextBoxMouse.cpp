@@ -17,6 +17,8 @@
 
 void TextBox::mousePressEvent(QMouseEvent *event)
 {
+    // The click lands in the text as it is once the composition is committed.
+    commitPreedit();
     const QPoint point = event->position().toPoint();
     const qsizetype position = m_view->positionAt(point);
     if (event->button() == Qt::MiddleButton) {
@@ -63,6 +65,7 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
+    commitPreedit();
     const QPoint point = event->position().toPoint();
     const auto [start, end] = textboundaries::wordAt(m_text, m_view->positionAt(point));
     setSelection(start, end);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The note's text box in the real program on a real desktop: typing through the X keyboard, its
-// context menu, the X primary selection both ways, and what a screen reader reads through AT-SPI.
+// context menu, the X primary selection both ways (from mouse and keyboard selections), and what
+// a screen reader reads through AT-SPI.
 #include "DesktopDriver.h"
 
 #include <QJsonArray>
@@ -151,6 +152,15 @@ void TestTextBox::primarySelectionBothWays()
     QVERIFY(waitFor(
         [&] { return (note = readByAtSpi()).text == QLatin1String("from elsewhere pick word"); },
         20000));
+    // A selection made with keys is the primary selection too.
+    key(QStringLiteral("ctrl+End"));
+    key(QStringLiteral("Return"));
+    type(QStringLiteral("gamma"));
+    key(QStringLiteral("ctrl+a"));
+    key(QStringLiteral("ctrl+End"));
+    key(QStringLiteral("shift+Home"));
+    QVERIFY2(waitFor([&] { return primarySelection() == QLatin1String("gamma"); }),
+             qPrintable(primarySelection()));
 }
 
 QTEST_MAIN(TestTextBox)

@@ -187,7 +187,7 @@ QRect TextBoxAccessible::characterRect(int offset) const
     if (caret.isEmpty())
         return {};
     const qsizetype next = textboundaries::nextCharacter(box->text(), offset);
-    const QRect glyphs = box->characterRect(offset, next);
+    const QRect glyphs = next > offset ? box->characterRect(offset, next) : QRect();
     const QRect rect = glyphs.isEmpty() ? caret : glyphs;
     return QRect(box->viewport()->mapToGlobal(rect.topLeft()), rect.size());
 }

@@ -339,6 +339,14 @@ void tst_TextBoxAccessible::rightToLeftCharactersHaveTheirGlyphsExtents()
     const QList<int> drawn = {0, 1, 2, 6, 5, 4, 3, 7, 8};
     for (int i = 1; i < drawn.size(); ++i)
         QVERIFY(rights.at(drawn.at(i)) > rights.at(drawn.at(i - 1)));
+
+    // On a wrapped line's later row, the box is on that row.
+    ShownBox narrow(QStringLiteral("alpha beta gamma delta epsilon zeta"), QSize(80, 200));
+    const int last = int(narrow.box.toPlainText().size()) - 1;
+    const QRect caret = narrow.box.cursorRect(last);
+    QVERIFY(caret.top() > narrow.box.cursorRect(0).top());
+    const QRect rect = narrow.text()->characterRect(last);
+    QCOMPARE(rect.top(), narrow.box.viewport()->mapToGlobal(caret.topLeft()).y());
 }
 
 void tst_TextBoxAccessible::changeEvents_data()

@@ -19,6 +19,9 @@ if [ "${1:-}" = "--tests" ]; then
     packages+=(dpkg-dev desktop-file-utils appstream lintian)
     # The layout check of the C++ files.
     packages+=(clang-format)
+    # Input methods: the unit test installs a platform input context of its own, through Qt's
+    # private headers; the end-to-end test composes with a real IBus daemon and an m17n engine.
+    packages+=(qt6-base-private-dev ibus ibus-m17n)
 fi
 
 missing=()

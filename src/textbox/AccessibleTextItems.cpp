@@ -77,6 +77,21 @@ Span lineAt(const PieceTree &text, qsizetype offset)
     return {text.lineStart(line), text.lineStart(line + 1)};
 }
 
+bool isEmptyLineAt(const PieceTree &text, qsizetype offset)
+{
+    const qsizetype line = text.lineAt(offset);
+    return text.lineStart(line) == offset && text.lineEnd(line) == offset;
+}
+
+// A word, or the gap between two, stays within its line and the line's break: an empty line is
+// an item of its own, which a screen reader speaks as blank, not the line breaks around it.
+Span withinLine(const PieceTree &text, qsizetype offset, const Span &item)
+{
+    const qsizetype line = text.lineAt(offset);
+    return {std::max(item.start, text.lineStart(line)),
+            std::min(item.end, text.lineStart(line + 1))};
+}
+
 // Parts of a long item are counted from its start, so that they tile it too.
 Span partHolding(const Span &item, qsizetype offset)
 {
@@ -106,6 +121,11 @@ Span at(const TextBox &box, qsizetype offset, QAccessible::TextBoundaryType type
         if (offset == length)
             return {length, length};
         break;
+    case QAccessible::WordBoundary:
+        if (isEmptyLineAt(text, offset))
+            return {offset, offset};
+        offset = std::min(offset, length - 1);
+        return withinLine(text, offset, foundItemAt(text, offset, QTextBoundaryFinder::Word));
     default:
         if (length == 0)
             return {0, 0};
@@ -129,6 +149,12 @@ Span after(const TextBox &box, qsizetype offset, QAccessible::TextBoundaryType t
     if (type == QAccessible::NoBoundary || !item.isValid() || item.start == length ||
         (item.end == length && type == QAccessible::CharBoundary))
         return {};
+    // After an empty line comes the item that starts the next line.
+    if (item.start == item.end && type == QAccessible::WordBoundary) {
+        const qsizetype nextLine = box.text().lineAt(item.start) + 1;
+        return nextLine < box.text().lineCount() ? at(box, box.text().lineStart(nextLine), type)
+                                                 : Span{};
+    }
     // After the last word comes none; after the last line, the empty one a final line break opens.
     const Span next = at(box, item.end, type);
     return next.start == item.end ? next : Span{};

@@ -13,11 +13,34 @@
 #include <QPainter>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 // How long the background work on a long line's rows may hold the event loop at a time.
 constexpr int IndexingBudgetMs = 3;
+
+// The keys with modifiers that the box takes before the window's shortcuts do.
+constexpr QKeySequence::StandardKey OwnShortcuts[] = {
+    QKeySequence::Copy,
+    QKeySequence::Paste,
+    QKeySequence::Cut,
+    QKeySequence::Undo,
+    QKeySequence::Redo,
+    QKeySequence::SelectAll,
+    QKeySequence::Delete,
+    QKeySequence::DeleteStartOfWord,
+    QKeySequence::DeleteEndOfWord,
+    QKeySequence::DeleteEndOfLine,
+    QKeySequence::MoveToNextWord,
+    QKeySequence::MoveToPreviousWord,
+    QKeySequence::SelectNextWord,
+    QKeySequence::SelectPreviousWord,
+    QKeySequence::MoveToStartOfDocument,
+    QKeySequence::MoveToEndOfDocument,
+    QKeySequence::SelectStartOfDocument,
+    QKeySequence::SelectEndOfDocument,
+};
 } // namespace
 
 TextBox::TextBox(QWidget *parent)
@@ -84,13 +107,31 @@ QString TextBox::selectedText() const
     return m_text.text(selectionStart(), selectionEnd() - selectionStart());
 }
 
+// Positions from outside (screen readers, input methods, callers) may fall between CR and LF, the
+// halves of a surrogate pair or inside a cluster; they go back to the character's start, where an
+// edit cannot split it.
+qsizetype TextBox::characterStartAt(qsizetype position) const
+{
+    position = std::clamp<qsizetype>(position, 0, m_text.length());
+    if (position == 0 || position == m_text.length())
+        return position;
+    using namespace textboundaries;
+    return previousCharacter(m_text, nextCharacter(m_text, position));
+}
+
+qsizetype TextBox::characterEndAt(qsizetype position) const
+{
+    const qsizetype start = characterStartAt(position);
+    return start == position ? start : textboundaries::nextCharacter(m_text, start);
+}
+
 void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
 {
+    position = commitPreedit().moved(position);
     m_goalX = -1; // Up and Down start from the caret's new column; moveCaret() keeps its own.
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
-    // A caret inside a character would let an edit split it: it goes on in the way it moved.
-    m_cursor = textboundaries::characterEdge(m_text, position, position > oldCursor);
+    m_cursor = characterStartAt(position);
     if (!keepAnchor)
         m_anchor = m_cursor;
     caretMoved(oldCursor, oldAnchor);
@@ -98,13 +139,8 @@ void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
 
 void TextBox::setSelection(qsizetype anchor, qsizetype cursor)
 {
-    m_goalX = -1;
-    const qsizetype oldCursor = m_cursor;
-    const qsizetype oldAnchor = m_anchor;
-    // Widened to whole characters; an empty one stays empty.
-    m_anchor = textboundaries::characterEdge(m_text, anchor, anchor > cursor);
-    m_cursor = textboundaries::characterEdge(m_text, cursor, cursor > anchor);
-    caretMoved(oldCursor, oldAnchor);
+    const Commit commit = commitPreedit();
+    placeSelection(commit.moved(anchor), commit.moved(cursor));
 }
 
 void TextBox::caretMoved(qsizetype oldCursor, qsizetype oldAnchor)
@@ -220,7 +256,7 @@ void TextBox::copy()
 {
     if (hasSelection())
         QGuiApplication::clipboard()->setMimeData(
-            new TextMimeData(m_text, selectionStart(), selectionEnd()));
+            mimeDataFor(m_text, selectionStart(), selectionEnd()).release());
 }
 
 void TextBox::cut()
@@ -233,7 +269,12 @@ void TextBox::cut()
 
 void TextBox::paste()
 {
-    const QString text = QGuiApplication::clipboard()->text();
+    pasteFrom(QClipboard::Clipboard);
+}
+
+void TextBox::pasteFrom(QClipboard::Mode mode)
+{
+    const QString text = QGuiApplication::clipboard()->text(mode);
     if (!m_readOnly && !text.isEmpty())
         insertText(text);
 }
@@ -254,13 +295,23 @@ void TextBox::setPrimarySelection()
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (hasSelection() && clipboard->supportsSelection())
-        clipboard->setMimeData(new TextMimeData(m_text, selectionStart(), selectionEnd()),
+        clipboard->setMimeData(mimeDataFor(m_text, selectionStart(), selectionEnd()).release(),
                                QClipboard::Selection);
 }
 
 QRect TextBox::cursorRect(qsizetype position) const
 {
     return m_view->caretRect(position).toAlignedRect();
+}
+
+QRect TextBox::characterRect(qsizetype start, qsizetype end) const
+{
+    // Edges rounded, not widened: characters side by side stay side by side.
+    const QRectF rect = m_view->characterRect(start, end);
+    if (rect.isEmpty())
+        return {};
+    return QRect(QPoint(qRound(rect.left()), qRound(rect.top())),
+                 QPoint(qRound(rect.right()) - 1, qRound(rect.bottom()) - 1));
 }
 
 qsizetype TextBox::positionAt(const QPoint &point) const
@@ -330,10 +381,11 @@ bool TextBox::event(QEvent *event)
     if (event->type() == QEvent::ShortcutOverride) {
         // Keys the box handles itself win over the window's shortcuts, as in any text box.
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste) ||
-            key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Undo) ||
-            key->matches(QKeySequence::Redo) || key->matches(QKeySequence::SelectAll) ||
-            key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::ShiftModifier) {
+        const bool editingKey = std::any_of(
+            std::begin(OwnShortcuts), std::end(OwnShortcuts),
+            [key](QKeySequence::StandardKey standard) { return key->matches(standard); });
+        if (editingKey || key->modifiers() == Qt::NoModifier ||
+            key->modifiers() == Qt::ShiftModifier) {
             event->accept();
             return true;
         }

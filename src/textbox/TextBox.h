@@ -6,6 +6,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QClipboard>
 #include <QPoint>
 #include <memory>
 
@@ -48,7 +49,8 @@ public:
     qsizetype selectionStart() const { return std::min(m_cursor, m_anchor); }
     qsizetype selectionEnd() const { return std::max(m_cursor, m_anchor); }
     QString selectedText() const;
-    // Moves the caret; keepAnchor extends the selection from where it was.
+    // Moves the caret; keepAnchor extends the selection from where it was. Positions inside a
+    // character (a line break, a surrogate pair, a cluster) go to its start.
     void setCursorPosition(qsizetype position, bool keepAnchor = false);
     void setSelection(qsizetype anchor, qsizetype cursor);
 
@@ -61,6 +63,9 @@ public:
     // The caret's rectangle at an offset, in viewport coordinates; empty when not on screen.
     QRect cursorRect(qsizetype position) const;
     QRect cursorRect() const { return cursorRect(m_cursor); }
+    // The box of the character [start, end) as drawn, in viewport coordinates; empty when it is
+    // not on screen or shows no glyph.
+    QRect characterRect(qsizetype start, qsizetype end) const;
     // The offset nearest to a point of the viewport.
     qsizetype positionAt(const QPoint &point) const;
     // The visual row around an offset, as [start, end) offsets; the end excludes a line break.
@@ -133,11 +138,27 @@ private:
     // After an undo, a redo or a move: the caret goes where the step leaves it.
     void showStep(qsizetype oldCursor, const TextState &caret);
     TextState caretState() const { return TextState{PieceTree(), m_cursor, m_anchor}; }
+    qsizetype characterStartAt(qsizetype position) const;
+    qsizetype characterEndAt(qsizetype position) const;
+    void placeSelection(qsizetype anchor, qsizetype cursor);
+    // What committing the input method's composition did: inserted units at a position, which
+    // moves positions after it along.
+    struct Commit {
+        qsizetype at = -1;
+        qsizetype inserted = 0;
+        qsizetype moved(qsizetype position) const
+        {
+            return at >= 0 && position > at ? position + inserted : position;
+        }
+    };
+    Commit commitPreedit();
     void caretMoved(qsizetype oldCursor, qsizetype oldAnchor);
     void moveCaret(Move move, bool keepAnchor);
     qsizetype movedPosition(Move move);
     bool handleStandardKey(QKeyEvent *event);
     bool handleEditKey(QKeyEvent *event);
+    void deleteToLineEnd();
+    void pasteFrom(QClipboard::Mode mode);
     void typeText(const QString &text);
     QString withOwnLineEnds(const QString &text) const;
     void setPrimarySelection();

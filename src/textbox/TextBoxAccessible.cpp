@@ -176,23 +176,19 @@ void TextBoxAccessible::removeSelection(int selectionIndex)
         textBox()->setCursorPosition(textBox()->cursorPosition());
 }
 
-// From the caret's place before the character to its place after it, on screen; empty when the
-// character is not shown.
+// The box of the character's glyphs, in right-to-left text as much as in left-to-right; where
+// there are none (a line break), the caret's place before it. Empty when it is not shown.
 QRect TextBoxAccessible::characterRect(int offset) const
 {
     TextBox *const box = textBox();
     if (offset < 0 || offset > box->text().length())
         return {};
-    QRect rect = box->cursorRect(offset);
-    if (rect.isEmpty())
+    const QRect caret = box->cursorRect(offset);
+    if (caret.isEmpty())
         return {};
     const qsizetype next = textboundaries::nextCharacter(box->text(), offset);
-    const QRect after = next > offset ? box->cursorRect(next) : QRect();
-    if (!after.isEmpty() && after.top() == rect.top() && after.left() != rect.left()) {
-        // In right-to-left text the next place is further left.
-        rect.setLeft(std::min(rect.left(), after.left()));
-        rect.setWidth(std::abs(after.left() - rect.left()));
-    }
+    const QRect glyphs = next > offset ? box->characterRect(offset, next) : QRect();
+    const QRect rect = glyphs.isEmpty() ? caret : glyphs;
     return QRect(box->viewport()->mapToGlobal(rect.topLeft()), rect.size());
 }
 

@@ -6,6 +6,8 @@
 #include "textbox/TextBox.h"
 #include "textbox/TextView.h"
 
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 
 namespace {
@@ -18,7 +20,12 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
         event->ignore();
         return;
     }
+    // Where the surrounding text the input method last saw starts: its offsets count from there.
+    // An edit at the caret leaves the text before it as it was.
+    const qsizetype windowStart = std::max<qsizetype>(0, m_cursor - SurroundingReach);
+    const QString preedit = event->preeditString();
     const bool replacing = event->replacementLength() > 0 || event->replacementStart() != 0;
+    const bool composing = preedit != m_view->rows().preedit();
     if (!event->commitString().isEmpty() || replacing) {
         qsizetype from = selectionStart();
         qsizetype to = selectionEnd();
@@ -30,17 +37,51 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
                 m_text, std::max(from, from + event->replacementLength()), true);
         }
         replace(from, to, event->commitString(), EditKind::Other);
+    } else if (composing && hasSelection()) {
+        // Composing over a selection replaces it, as typing does: it goes as the preedit starts.
+        removeSelection(EditKind::Other);
     }
     // The caret is shown after the uncommitted text, wherever the input method puts its own.
-    const QString preedit = event->preeditString();
     for (const QInputMethodEvent::Attribute &attribute : event->attributes()) {
         if (attribute.type == QInputMethodEvent::Selection && preedit.isEmpty())
-            setSelection(attribute.start, attribute.start + attribute.length);
+            placeSelection(windowStart + attribute.start,
+                           windowStart + attribute.start + attribute.length);
     }
     m_view->rows().setPreedit(m_cursor, preedit);
     viewport()->update();
     updateMicroFocus();
     event->accept();
+}
+
+// The selection as given, without committing what is being composed: for the input method, which
+// moves the caret within it, and for the moves that committed it already.
+void TextBox::placeSelection(qsizetype anchor, qsizetype cursor)
+{
+    const qsizetype oldCursor = m_cursor;
+    const qsizetype oldAnchor = m_anchor;
+    m_goalX = -1;
+    // A selection widens to whole characters; an empty one stays empty, at its character's start.
+    m_anchor = anchor > cursor ? characterEndAt(anchor) : characterStartAt(anchor);
+    m_cursor = cursor > anchor ? characterEndAt(cursor) : characterStartAt(cursor);
+    caretMoved(oldCursor, oldAnchor);
+}
+
+// The caret moves by other means than the input method (a click, a key the input method let
+// through, a screen reader): what is being composed is committed first, or dropped by an input
+// method that cannot commit, so that it is neither left drawn at the old place nor continued at
+// the new one.
+TextBox::Commit TextBox::commitPreedit()
+{
+    const qsizetype composedAt = m_view->rows().preeditPosition();
+    if (composedAt < 0)
+        return {};
+    const qsizetype lengthBefore = m_text.length();
+    QGuiApplication::inputMethod()->commit();
+    if (m_view->rows().preeditPosition() >= 0) {
+        m_view->rows().setPreedit(-1, QString());
+        viewport()->update();
+    }
+    return {composedAt, m_text.length() - lengthBefore};
 }
 
 QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const

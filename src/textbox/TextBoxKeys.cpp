@@ -4,6 +4,8 @@
 #include "textbox/TextBox.h"
 #include "textbox/TextView.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace {
@@ -42,22 +44,36 @@ constexpr KeyMove KeyMoves[] = {
     {QKeySequence::SelectEndOfDocument, 11, true},
 };
 
-// Printable text, a tab, and the joiners that shape scripts; not control characters.
+// Printable text, a tab, and format characters: the joiners that shape scripts, the marks that
+// set the direction of bidirectional text by hand (LRM, RLM), the soft hyphen. Not control
+// characters.
 bool isTypedText(const QString &text)
 {
     if (text.isEmpty())
         return false;
     const char32_t first = QStringView(text).toUcs4().value(0);
-    return QChar::isPrint(first) || first == u'\t' || first == 0x200C || first == 0x200D ||
-           QChar::category(first) == QChar::Other_PrivateUse;
+    const QChar::Category category = QChar::category(first);
+    return QChar::isPrint(first) || first == u'\t' || category == QChar::Other_Format ||
+           category == QChar::Other_PrivateUse;
+}
+
+// Ctrl+Shift+Insert pastes the primary selection where there is one, Shift+Insert the clipboard.
+bool isSelectionPasteKey(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Insert &&
+           event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier) &&
+           QGuiApplication::clipboard()->supportsSelection();
 }
 
 } // namespace
 
+// After every key the box takes, a selection it leaves is the primary selection, as a selection
+// made with the mouse is.
 void TextBox::keyPressEvent(QKeyEvent *event)
 {
     if (handleStandardKey(event) || handleEditKey(event)) {
         event->accept();
+        setPrimarySelection();
         return;
     }
     if (!m_readOnly && isTypedText(event->text()) &&
@@ -90,7 +106,7 @@ bool TextBox::handleStandardKey(QKeyEvent *event)
     else if (event->matches(QKeySequence::Cut))
         cut();
     else if (event->matches(QKeySequence::Paste))
-        paste();
+        pasteFrom(isSelectionPasteKey(event) ? QClipboard::Selection : QClipboard::Clipboard);
     else if (event->matches(QKeySequence::Undo))
         undo();
     else if (event->matches(QKeySequence::Redo))
@@ -105,24 +121,40 @@ bool TextBox::handleEditKey(QKeyEvent *event)
     if (m_readOnly)
         return false;
     using namespace textboundaries;
-    const bool control = event->modifiers() & Qt::ControlModifier;
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // Backspace takes Shift as it comes; Alt or Control with it mean something else.
+    const bool backspace = event->matches(QKeySequence::Backspace) ||
+                           (event->key() == Qt::Key_Backspace &&
+                            !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)));
+    const bool deleteKey = event->matches(QKeySequence::Delete);
+    const bool deleteWord = event->matches(QKeySequence::DeleteStartOfWord) ||
+                            event->matches(QKeySequence::DeleteEndOfWord);
+    if (event->matches(QKeySequence::InsertParagraphSeparator) ||
+        event->matches(QKeySequence::InsertLineSeparator)) {
         replace(selectionStart(), selectionEnd(), m_document.lineEnd(), EditKind::Typing);
-    } else if (hasSelection() &&
-               (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete)) {
-        removeSelection(event->key() == Qt::Key_Delete ? EditKind::Delete : EditKind::Backspace);
+    } else if (event->matches(QKeySequence::DeleteEndOfLine)) {
+        deleteToLineEnd();
+    } else if (hasSelection() && (backspace || deleteKey || deleteWord)) {
+        removeSelection(deleteKey ? EditKind::Delete : EditKind::Backspace);
     } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
         replace(previousWord(m_text, m_cursor), m_cursor, QString(), EditKind::Other);
     } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
         replace(m_cursor, nextWord(m_text, m_cursor), QString(), EditKind::Other);
-    } else if (event->key() == Qt::Key_Backspace && !control) {
+    } else if (backspace) {
         replace(previousCharacter(m_text, m_cursor), m_cursor, QString(), EditKind::Backspace);
-    } else if (event->key() == Qt::Key_Delete && !control) {
+    } else if (deleteKey) {
         replace(m_cursor, nextCharacter(m_text, m_cursor), QString(), EditKind::Delete);
     } else {
         return false;
     }
     return true;
+}
+
+// From the caret to the end of its line, not the line break; with a selection, from its anchor.
+// At the line's end without a selection there is nothing to take.
+void TextBox::deleteToLineEnd()
+{
+    const qsizetype end = m_text.lineEnd(m_text.lineAt(m_cursor));
+    replace(std::min(m_anchor, end), std::max(m_anchor, end), QString(), EditKind::Other);
 }
 
 void TextBox::typeText(const QString &text)
@@ -144,6 +176,8 @@ void TextBox::moveCaret(Move move, bool keepAnchor)
         const bool towardsEnd = (move == Move::Right) != m_view->rows().isRightToLeftAt(m_cursor);
         position = towardsEnd ? selectionEnd() : selectionStart();
     }
+    // Qt's visual moves can stop inside a surrogate pair: go on to its edge in the way they went.
+    position = textboundaries::characterEdge(m_text, position, position > m_cursor);
     const qreal goalX = m_goalX;
     setCursorPosition(position, keepAnchor);
     m_goalX = goalX;

@@ -17,6 +17,8 @@
 
 void TextBox::mousePressEvent(QMouseEvent *event)
 {
+    // The click lands in the text as it is once the composition is committed.
+    commitPreedit();
     const QPoint point = event->position().toPoint();
     const qsizetype position = m_view->positionAt(point);
     if (event->button() == Qt::MiddleButton) {
@@ -29,7 +31,8 @@ void TextBox::mousePressEvent(QMouseEvent *event)
     }
     if (event->button() != Qt::LeftButton)
         return;
-    // A third click soon after a double-click, near it, selects the whole line.
+    // A third click soon after a double-click, near it, selects the whole line with its line
+    // break, so that Delete then takes the line away.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const bool soon =
         now - m_lastClickTime < QGuiApplication::styleHints()->mouseDoubleClickInterval();
@@ -37,8 +40,10 @@ void TextBox::mousePressEvent(QMouseEvent *event)
         (point - m_lastClickPoint).manhattanLength() <= QApplication::startDragDistance();
     if (m_clicks == 2 && soon && near) {
         m_clicks = 3;
-        const TextRows::Line line = m_view->rows().lineOf(position);
-        setSelection(line.start, line.end);
+        const qsizetype line = m_text.lineAt(position);
+        const qsizetype next =
+            line + 1 < m_text.lineCount() ? m_text.lineStart(line + 1) : m_text.length();
+        setSelection(m_text.lineStart(line), next);
         setPrimarySelection();
         return;
     }
@@ -60,6 +65,7 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
+    commitPreedit();
     const QPoint point = event->position().toPoint();
     const auto [start, end] = textboundaries::wordAt(m_text, m_view->positionAt(point));
     setSelection(start, end);
@@ -122,7 +128,7 @@ void TextBox::wheelEvent(QWheelEvent *event)
 void TextBox::startDrag()
 {
     auto *drag = new QDrag(this);
-    drag->setMimeData(new TextMimeData(m_text, selectionStart(), selectionEnd()));
+    drag->setMimeData(mimeDataFor(m_text, selectionStart(), selectionEnd()).release());
     m_droppedOnItself = false;
     const Qt::DropActions actions = m_readOnly ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction;
     const Qt::DropAction done = drag->exec(actions, Qt::MoveAction);

@@ -6,6 +6,15 @@ const QString PlainText = QStringLiteral("text/plain");
 const QString PlainTextUtf8 = QStringLiteral("text/plain;charset=utf-8");
 } // namespace
 
+std::unique_ptr<QMimeData> mimeDataFor(const PieceTree &text, qsizetype start, qsizetype end)
+{
+    if (end - start > CopiedAtOnceLimit)
+        return std::make_unique<TextMimeData>(text, start, end);
+    auto data = std::make_unique<QMimeData>();
+    data->setText(text.text(start, end - start));
+    return data;
+}
+
 TextMimeData::TextMimeData(PieceTree text, qsizetype start, qsizetype end)
     : m_text(std::move(text))
     , m_start(start)

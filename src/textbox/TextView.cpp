@@ -3,6 +3,7 @@
 
 #include "text/TextBoundaries.h"
 
+#include <QGlyphRun>
 #include <QPainter>
 #include <QTextLine>
 
@@ -143,6 +144,26 @@ QRectF TextView::caretRect(qsizetype position)
         const QTextLine line = row.chunk->layout->lineAt(row.index);
         const qreal x = Margin + line.cursorToX(row.chunk->toLayout(position));
         found = QRectF(x, row.y, 1, line.height());
+        return false;
+    });
+    return found;
+}
+
+QRectF TextView::characterRect(qsizetype start, qsizetype end)
+{
+    QRectF found;
+    const qsizetype rowStart = m_rows.rowStartFor(start);
+    forEachVisibleRow([&](const Row &row) {
+        if (row.chunk->rowStart(row.index) != rowStart)
+            return row.chunk->rowStart(row.index) < rowStart;
+        const QTextLine line = row.chunk->layout->lineAt(row.index);
+        int from = int(start - row.chunk->start);
+        const qsizetype preedit = m_rows.preeditPosition();
+        if (preedit >= 0 && start >= preedit)
+            from += int(m_rows.preedit().size());
+        for (const QGlyphRun &run : line.glyphRuns(from, int(end - start)))
+            found |= run.boundingRect();
+        found.translate(Margin, row.y - line.y());
         return false;
     });
     return found;

@@ -40,6 +40,9 @@ public:
 
     // The caret's rectangle at position when its row is on screen; an empty rectangle otherwise.
     QRectF caretRect(qsizetype position);
+    // The box of the glyphs that show [start, end), one character, when its row is on screen;
+    // an empty rectangle otherwise, and for what shows no glyph (a line break).
+    QRectF characterRect(qsizetype start, qsizetype end);
     qsizetype positionAt(const QPointF &point);
     // Scrolls the least that brings position's row on screen; true if the view moved.
     bool ensureVisible(qsizetype position);

@@ -233,6 +233,9 @@ void tst_TextDocument::undoGoesBackThroughGroupedSteps()
     QCOMPARE(undoneTo.last(), QString());
     qsizetype searchFrom = texts.size() - 1;
     for (const QString &text : undoneTo) {
+        // A step that only puts the caret past an empty line leaves the text as it was.
+        if (text == texts.at(searchFrom))
+            continue;
         const qsizetype found = texts.lastIndexOf(text, searchFrom - 1);
         QVERIFY2(found >= 0, qPrintable(text));
         searchFrom = found;

@@ -134,12 +134,15 @@ void EditorPair::pressKey(QKeyCombination key)
     QTest::keyClick(&m_box, key.key(), key.keyboardModifiers());
     const bool shift = key.keyboardModifiers() & Qt::ShiftModifier;
     const bool control = key.keyboardModifiers() & Qt::ControlModifier;
-    const bool horizontal = key.key() == Qt::Key_Left || key.key() == Qt::Key_Right;
+    // Alt+Left and Alt+Right are no caret moves (Back and Forward), in neither.
+    const bool horizontal = (key.key() == Qt::Key_Left || key.key() == Qt::Key_Right) &&
+                            !(key.keyboardModifiers() & (Qt::AltModifier | Qt::MetaModifier));
     if (key == QKeyCombination(Qt::Key_Backspace))
         backspaceCluster();
-    else if (key == (Qt::ShiftModifier | Qt::Key_Return))
+    else if (key == (Qt::ShiftModifier | Qt::Key_Return) ||
+             key == (Qt::ShiftModifier | Qt::Key_Enter))
         // Shift+Enter: the box keeps one style of line end; QPlainTextEdit inserts U+2028.
-        QTest::keyClick(&m_edit, Qt::Key_Return);
+        QTest::keyClick(&m_edit, key.key());
     else if (key.key() == Qt::Key_Up || key.key() == Qt::Key_Down)
         moveRows(key.key() == Qt::Key_Up ? -1 : 1, shift);
     else if (key.key() == Qt::Key_PageUp || key.key() == Qt::Key_PageDown)

@@ -3,7 +3,9 @@
 // show: line ends kept as given, snapshots on the clipboard, drops, input methods and the view
 // following the caret through long lines.
 #include "textbox/TextBox.h"
+#include "textbox/TextMimeData.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -33,9 +35,12 @@ private slots:
     void keepsLineEnds_data();
     void keepsLineEnds();
     void clipboardKeepsWhatWasCopied();
+    void smallCopiesKeepNoSnapshot();
     void dropInsertsAndSelects();
     void inputMethodComposesAndCommits();
     void inputMethodSeesAWindowOfALongLine();
+    void outsidePositionsSnapToCharacters_data();
+    void outsidePositionsSnapToCharacters();
     void readOnlyTakesNoEdits();
     void tabIsTypedNotAFocusMove();
     void wheelStopsAtTheLastRow();
@@ -104,6 +109,22 @@ void tst_TextBox::clipboardKeepsWhatWasCopied()
     QCOMPARE(shown.box.toPlainText(), QStringLiteral("typed overcopy me"));
 }
 
+// A copied word is copied out; only a large selection keeps a snapshot of the text, copied out
+// when some program asks.
+void tst_TextBox::smallCopiesKeepNoSnapshot()
+{
+    ShownBox shown(QString(CopiedAtOnceLimit + 10, u'a') + QStringLiteral(" word"));
+    const qsizetype length = shown.box.toPlainText().size();
+    shown.box.setSelection(length - 4, length);
+    shown.box.copy();
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(copied && !qobject_cast<const TextMimeData *>(copied));
+    QCOMPARE(copied->text(), QStringLiteral("word"));
+    shown.box.selectAll();
+    shown.box.copy();
+    QVERIFY(qobject_cast<const TextMimeData *>(QGuiApplication::clipboard()->mimeData()));
+}
+
 void tst_TextBox::dropInsertsAndSelects()
 {
     ShownBox shown(QStringLiteral("ab"));
@@ -148,6 +169,48 @@ void tst_TextBox::inputMethodSeesAWindowOfALongLine()
     QVERIFY(around.size() < 10000);
     QVERIFY(cursor > 0 && cursor < around.size());
     QCOMPARE(shown.box.inputMethodQuery(Qt::ImAbsolutePosition).toLongLong(), line.size() / 2);
+}
+
+void tst_TextBox::outsidePositionsSnapToCharacters_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("screen reader, inside CR LF")
+        << "ab\r\ncd" << QByteArray("accessible") << 3 << "abX\r\ncd";
+    QTest::newRow("caller, inside a surrogate pair")
+        << "a\U0001F600b" << QByteArray("caret") << 2 << "aX\U0001F600b";
+    QTest::newRow("selection widens over a cluster")
+        << "xe\u0301y" << QByteArray("selection") << 2 << "Xy";
+    QTest::newRow("input method selection, inside CR LF")
+        << "ab\r\ncd" << QByteArray("input method") << 3 << "abX\r\ncd";
+}
+
+// The caret and the selection set from outside never split a character, and typing there cannot.
+void tst_TextBox::outsidePositionsSnapToCharacters()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, from);
+    QFETCH(int, position);
+    QFETCH(QString, typed);
+    ShownBox shown(text);
+    if (from == "accessible") {
+        QAccessible::queryAccessibleInterface(&shown.box)
+            ->textInterface()
+            ->setCursorPosition(position);
+    } else if (from == "caret") {
+        shown.box.setCursorPosition(position);
+    } else if (from == "selection") {
+        shown.box.setSelection(0, position);
+    } else {
+        const QList<QInputMethodEvent::Attribute> attributes = {
+            {QInputMethodEvent::Selection, position, 0}};
+        QInputMethodEvent select(QString(), attributes);
+        QApplication::sendEvent(&shown.box, &select);
+    }
+    QTest::keyClicks(&shown.box, QStringLiteral("X"));
+    QCOMPARE(shown.box.toPlainText(), typed);
 }
 
 void tst_TextBox::readOnlyTakesNoEdits()
@@ -201,6 +264,11 @@ void tst_TextBox::doubleClickSelectsAWordTripleALine()
     QCOMPARE(shown.box.selectedText(), QStringLiteral("second"));
     QTest::mouseClick(view, Qt::LeftButton, {}, inSecond);
     QCOMPARE(shown.box.selectedText(), QStringLiteral("second words here"));
+    // A line with a line break after it takes it along.
+    const QPoint inFirst = shown.box.cursorRect(2).center();
+    QTest::mouseDClick(view, Qt::LeftButton, {}, inFirst);
+    QTest::mouseClick(view, Qt::LeftButton, {}, inFirst);
+    QCOMPARE(shown.box.selectedText(), QStringLiteral("first line\r\n"));
 }
 
 void tst_TextBox::caretStaysInViewInALongLine()
@@ -248,8 +316,9 @@ void tst_TextBox::editsNeverSplitACharacter_data()
         << thai << qsizetype(2) << QList{right, backspace} << QStringLiteral("\u0E01 ");
     QTest::newRow("a word deleted back") << devanagari + QStringLiteral(" a") << qsizetype(3)
                                          << QList{wordBackspace} << QStringLiteral(" a");
+    // A caret placed from outside goes to the start of the character it falls in.
     QTest::newRow("a caret placed inside the pair")
-        << devanagari << qsizetype(2) << QList{backspace} << QStringLiteral("\u0915");
+        << devanagari << qsizetype(2) << QList{backspace} << QStringLiteral("\U0001F600");
 }
 
 void tst_TextBox::editsNeverSplitACharacter()

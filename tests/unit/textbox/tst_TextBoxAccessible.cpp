@@ -6,6 +6,7 @@
 #include "textbox/TextBoxAccessible.h"
 
 #include <QAccessible>
+#include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -79,6 +80,7 @@ private slots:
     void editsTakeWholeCharacters_data();
     void editsTakeWholeCharacters();
     void placesOnScreen();
+    void rightToLeftCharactersHaveTheirGlyphsExtents();
     void changeEvents_data();
     void changeEvents();
     void undoAndRedoTellTheStep();
@@ -142,7 +144,22 @@ void tst_TextBoxAccessible::items_data()
         {crlf, Word, "at", 2, "2-4 , "},
         {crlf, Word, "before", 5, "2-4 , "},
         {crlf, Word, "after", 5, "7-9 . "},
-        {crlf, Word, "at", 12, "11-14 \r\n\n"},
+        {crlf, Word, "at", 12, "11-13 \r\n"},
+        // An empty line is a blank of its own, not the line breaks around it.
+        {lf, Word, "at", 12, "qt"},
+        {lf, Word, "before", 13, "qt"},
+        {lf, Word, "at", 11, "11-12 \n"},
+        {lf, Word, "before", 12, "11-12 \n"},
+        {lf, Word, "after", 12, "13-15 ab"},
+        {lf, Word, "after", 11, "12-12 "},
+        {crlf, Word, "at", 13, "13-13 "},
+        {"ab\n\n\ncd", Word, "at", 4, "qt"},
+        {"ab\n\n", Word, "at", 3, "qt"},
+        {"ab\n\n", Word, "at", 4, "qt"},
+        {"ab\n\n", Word, "after", 3, "4-4 "},
+        {"ab\n\n", Word, "after", 4, "none"},
+        {"\nab", Word, "at", 0, "qt"},
+        {"ab  \n  cd", Word, "at", 6, "5-7   "},
         {crlf, Word, "after", 19, "none"},
         {crlf, Char, "at", 12, "11-13 \r\n"},
         {crlf, Char, "at", 20, "20-20 "},
@@ -336,6 +353,35 @@ void tst_TextBoxAccessible::placesOnScreen()
     QVERIFY(reader->characterRect(far).isEmpty());
     reader->scrollToSubstring(far, far + 7);
     QVERIFY(!reader->characterRect(far).isEmpty() && !reader->characterRect(far + 7).isEmpty());
+}
+
+// Each character's box is its glyph's: as wide as its advance, side by side with its neighbours
+// in the order they are drawn, across the change of direction too.
+void tst_TextBoxAccessible::rightToLeftCharactersHaveTheirGlyphsExtents()
+{
+    const QString text = QStringLiteral("Hi \u05E9\u05DC\u05D5\u05DD x");
+    ShownBox shown(text);
+    QAccessibleTextInterface *const reader = shown.text();
+    const QFontMetricsF metrics(shown.box.font());
+    QList<int> rights;
+    for (int offset = 0; offset < text.size(); ++offset) {
+        const QRect rect = reader->characterRect(offset);
+        QVERIFY2(qAbs(rect.width() - metrics.horizontalAdvance(text.at(offset))) <= 1,
+                 qPrintable(QStringLiteral("%1 wide at %2").arg(rect.width()).arg(offset)));
+        rights << rect.right();
+    }
+    // Drawn: "Hi ", then the Hebrew from its last letter to its first, then " x".
+    const QList<int> drawn = {0, 1, 2, 6, 5, 4, 3, 7, 8};
+    for (int i = 1; i < drawn.size(); ++i)
+        QVERIFY(rights.at(drawn.at(i)) > rights.at(drawn.at(i - 1)));
+
+    // On a wrapped line's later row, the box is on that row.
+    ShownBox narrow(QStringLiteral("alpha beta gamma delta epsilon zeta"), QSize(80, 200));
+    const int last = int(narrow.box.toPlainText().size()) - 1;
+    const QRect caret = narrow.box.cursorRect(last);
+    QVERIFY(caret.top() > narrow.box.cursorRect(0).top());
+    const QRect rect = narrow.text()->characterRect(last);
+    QCOMPARE(rect.top(), narrow.box.viewport()->mapToGlobal(caret.topLeft()).y());
 }
 
 void tst_TextBoxAccessible::changeEvents_data()

@@ -9,6 +9,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMetaEnum>
+#include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -28,10 +30,18 @@ struct Mismatch {
     EditorState edit;
 };
 
-// Replays the script on a fresh pair, comparing after every step.
-std::optional<Mismatch> firstMismatch(const Script &script)
+// Replays the script on a fresh pair, comparing after every step, from an empty clipboard or one
+// that holds clipboardText.
+std::optional<Mismatch> firstMismatch(const Script &script, const QString &clipboardText = {})
 {
-    QGuiApplication::clipboard()->clear();
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (clipboardText.isEmpty()) {
+        clipboard->clear();
+    } else {
+        clipboard->setText(clipboardText);
+        if (clipboard->supportsSelection())
+            clipboard->setText(clipboardText, QClipboard::Selection);
+    }
     EditorPair pair(script.initialText);
     if (!pair.isReady())
         qFatal("The editors were not shown alike");
@@ -135,6 +145,9 @@ private slots:
     void rarelyHitByChance();
     void rowsKeepTheirLineContext_data();
     void rowsKeepTheirLineContext();
+    void standardKeys_data();
+    void standardKeys();
+    void keyboardSelectionIsThePrimarySelection();
 };
 
 void tst_TextBoxParity::sameAsPlainTextEdit_data()
@@ -236,6 +249,9 @@ void tst_TextBoxParity::rarelyHitByChance_data()
     QTest::newRow("Enter on an empty line puts the caret past it when undone")
         << Script{QStringLiteral("abc\n\ndef"),
                   {key(Qt::Key_Down), enter, undo, toStart, undo, toStart, redo, redo}};
+    // Right-to-left and left-to-right marks are how bidirectional text is typed by hand.
+    QTest::newRow("format characters are typed")
+        << Script{QString(), {typed(QStringLiteral("a\u200Fb\u200Ec\u00ADd\u2060e"))}};
 }
 
 void tst_TextBoxParity::rarelyHitByChance()
@@ -264,6 +280,65 @@ void tst_TextBoxParity::rowsKeepTheirLineContext()
     QFETCH(quint32, seed);
     const Script script = randomScript(kind, seed, StepsPerSeed, EditorPair::Size.width() - 4);
     QVERIFY(!firstMismatch(script));
+}
+
+// Every binding of every standard key on this platform, with the caret inside a line and with a
+// selection, then a paste to show what went to the clipboard. (On X11, QPlainTextEdit pastes a
+// clipboard this program emptied itself by reading freed memory; it starts out holding a word.)
+void tst_TextBoxParity::standardKeys_data()
+{
+    QTest::addColumn<Script>("script");
+    const QString text = QStringLiteral("one two\nthree four five\nsix");
+    const QList<Step> caretInside = {key(Qt::Key_Down), key(Qt::Key_Right), key(Qt::Key_Right)};
+    const QList<Step> selecting = caretInside + QList<Step>{key(Qt::ShiftModifier | Qt::Key_Right),
+                                                            key(Qt::ShiftModifier | Qt::Key_Right)};
+    const Step paste = key(QKeySequence(QKeySequence::Paste)[0]);
+    const QMetaEnum keys = QMetaEnum::fromType<QKeySequence::StandardKey>();
+    for (int i = 0; i < keys.keyCount(); ++i) {
+        const auto standardKey = QKeySequence::StandardKey(keys.value(i));
+        for (const QKeySequence &binding : QKeySequence::keyBindings(standardKey)) {
+            const QByteArray name = keys.key(i) + QByteArray(" ") + binding.toString().toUtf8();
+            QTest::newRow(name + " at the caret")
+                << Script{text, caretInside + QList<Step>{key(binding[0]), paste}};
+            QTest::newRow(name + " on a selection")
+                << Script{text, selecting + QList<Step>{key(binding[0]), paste}};
+        }
+    }
+}
+
+void tst_TextBoxParity::standardKeys()
+{
+    QFETCH(Script, script);
+    const auto mismatch = firstMismatch(script, QStringLiteral("clip"));
+    if (mismatch)
+        qWarning().noquote() << "box:" << describe(mismatch->box, mismatch->edit)
+                             << "QPlainTextEdit:" << describe(mismatch->edit, mismatch->box);
+    QVERIFY2(!mismatch, qPrintable(script.describe()));
+}
+
+// A selection made with keys is the primary selection, as one made with the mouse is. Only where
+// there is a primary selection: the X11 run of this test.
+void tst_TextBoxParity::keyboardSelectionIsThePrimarySelection()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection())
+        QSKIP("no primary selection here");
+    TextBox box;
+    QPlainTextEdit edit;
+    for (QWidget *widget : {static_cast<QWidget *>(&box), static_cast<QWidget *>(&edit)}) {
+        clipboard->clear(QClipboard::Selection);
+        widget->show();
+        QVERIFY(QTest::qWaitForWindowExposed(widget));
+        QTest::keyClicks(widget, QStringLiteral("alpha beta"));
+        QTest::keyClick(widget, Qt::Key_Return);
+        QTest::keyClicks(widget, QStringLiteral("gamma"));
+        QTest::keySequence(widget, QKeySequence::SelectAll);
+        QCOMPARE(clipboard->text(QClipboard::Selection), QStringLiteral("alpha beta\ngamma"));
+        QTest::keySequence(widget, QKeySequence::MoveToEndOfDocument);
+        QTest::keySequence(widget, QKeySequence::SelectStartOfLine);
+        QCOMPARE(clipboard->text(QClipboard::Selection), QStringLiteral("gamma"));
+        widget->hide();
+    }
 }
 
 QTEST_MAIN(tst_TextBoxParity)

@@ -81,6 +81,19 @@ QString changedOnDisk(const QString &path)
         .arg(quoted(path));
 }
 
+QString appearedOnDisk(const QString &path)
+{
+    return tr("%1 did not exist when the text took that name, and now something is there, put "
+              "there by another program or another user. Saving now will replace it.\n\n"
+              "Overwrite it? Choose Cancel to save the text somewhere else.")
+        .arg(quoted(path));
+}
+
+QString savedWithNotice(const QString &path, const QString &notice)
+{
+    return tr("The text was saved in %1.\n\n%2").arg(quoted(path), notice);
+}
+
 QString encodingCannotHold(const QString &encodingName, const QString &characters)
 {
     return tr("The text contains characters that the file's encoding, %1, cannot hold: %2.\n\n"

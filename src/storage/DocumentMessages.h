@@ -11,6 +11,10 @@ QString incompleteLastCharacter(const QString &path);
 // Before the save that would leave out that half character.
 QString saveDropsHalfCharacter(const QString &path);
 QString changedOnDisk(const QString &path);
+// A name that had no file when the note took it has one now.
+QString appearedOnDisk(const QString &path);
+// The save went through; notice tells what is left to know.
+QString savedWithNotice(const QString &path, const QString &notice);
 QString encodingCannotHold(const QString &encodingName, const QString &characters);
 // "U+2029 (paragraph separator)"-style list of characters, for messages.
 QString describeCharacters(const QString &characters);

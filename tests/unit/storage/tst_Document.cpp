@@ -131,6 +131,8 @@ private slots:
     void halfCharacterAtEndAsksFirst();
     void changeOnDiskAsksBeforeOverwrite_data();
     void changeOnDiskAsksBeforeOverwrite();
+    void takenNewNameAsksBeforeOverwrite_data();
+    void takenNewNameAsksBeforeOverwrite();
     void unrepresentableCharacterAsks_data();
     void unrepresentableCharacterAsks();
     void failedSaveOffersAnotherName_data();
@@ -486,6 +488,31 @@ void tst_Document::changeOnDiskAsksBeforeOverwrite()
         QVERIFY(w.save());
         QCOMPARE(w.messageBoxes.questions.size(), 1);
     }
+}
+
+void tst_Document::takenNewNameAsksBeforeOverwrite_data()
+{
+    changeOnDiskAsksBeforeOverwrite_data();
+}
+
+// A name that had no file at Open is not simply written over when a file turned up there.
+void tst_Document::takenNewNameAsksBeforeOverwrite()
+{
+    QFETCH(bool, accept);
+    Doc w;
+    const QString file = path(u"new.txt"_s);
+    QVERIFY(w.open(file));
+    w.editor.setPlainText(u"mine"_s);
+    QVERIFY(put(file, "theirs\n"));
+
+    w.messageBoxes.answers.push_back(accept);
+    QVERIFY(w.save());
+    QCOMPARE(w.messageBoxes.questions.size(), 1);
+    QVERIFY(w.messageBoxes.questions[0].contains(QDir::toNativeSeparators(file)));
+    QVERIFY(w.messageBoxes.questions[0].contains(u"did not exist"_s));
+    QCOMPARE(w.saveNameRequests, accept ? 0 : 1);
+    QCOMPARE(contents(file), accept ? "mine\r\n"_ba : "theirs\n"_ba);
+    QCOMPARE(w.warnings(), QStringList());
 }
 
 void tst_Document::unrepresentableCharacterAsks_data()

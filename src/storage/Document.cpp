@@ -148,9 +148,8 @@ void Document::saveFinished(const QString &path, const TextFormat &format,
                             const platform::ExpectedFile &expected, const SaveOutcome &outcome)
 {
     if (outcome.changedOnDisk) {
-        const QString question = expected.stamp || expected.replaceAny
-                                     ? DocumentMessages::changedOnDisk(path)
-                                     : DocumentMessages::appearedOnDisk(path);
+        const QString question = expected.stamp ? DocumentMessages::changedOnDisk(path)
+                                                : DocumentMessages::appearedOnDisk(path);
         if (m_messageBoxes.confirm(dialogParent(), tr("Save"), question, tr("Overwrite"))) {
             platform::ExpectedFile anything;
             anything.replaceAny = true;

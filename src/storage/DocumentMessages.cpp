@@ -83,9 +83,9 @@ QString changedOnDisk(const QString &path)
 
 QString appearedOnDisk(const QString &path)
 {
-    return tr("%1 did not exist when the text took that name, and now something is there, put "
-              "there by another program or another user. Saving now will replace it.\n\n"
-              "Overwrite it? Choose Cancel to save the text somewhere else.")
+    return tr("There was no file %1 when the text took that name, but another program or user "
+              "has put something there since. Saving now will replace it.\n\nOverwrite it? "
+              "Choose Cancel to save the text somewhere else.")
         .arg(quoted(path));
 }
 

@@ -11,7 +11,8 @@ QString incompleteLastCharacter(const QString &path);
 // Before the save that would leave out that half character.
 QString saveDropsHalfCharacter(const QString &path);
 QString changedOnDisk(const QString &path);
-// A name that had no file when the note took it has one now.
+// A name that had no file when the text took it (a new name, a file that vanished, Save As onto
+// a free name) has one now.
 QString appearedOnDisk(const QString &path);
 // The save went through; notice tells what is left to know.
 QString savedWithNotice(const QString &path, const QString &notice);

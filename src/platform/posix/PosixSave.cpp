@@ -292,11 +292,13 @@ SaveResult replaceExisting(const SaveTarget &target, QByteArrayView bytes)
 SaveResult saveFileContents(const QString &path, QByteArrayView bytes, const ExpectedFile &expected)
 {
     SaveTarget target;
-    if (const int error = openSaveTarget(AT_FDCWD, nativePath(path), target))
-        return failedWith(error);
+    QString refusal;
+    if (const int error = openSaveTarget(AT_FDCWD, ".", nativePath(path), target, refusal))
+        return refusal.isEmpty() ? failedWith(error) : failed(refusal);
     if (isUnexpected(target, expected, false))
         return changedOnDisk();
-    if (const QString refusal = followLinks(target); !refusal.isEmpty())
+    refusal = followLinks(target);
+    if (!refusal.isEmpty())
         return failed(refusal);
     if (isUnexpected(target, expected, true))
         return changedOnDisk();

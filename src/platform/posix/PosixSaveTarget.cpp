@@ -3,6 +3,8 @@
 
 #include "platform/posix/PosixSharedFolders.h"
 
+#include <QList>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,16 +13,6 @@ namespace platform {
 namespace {
 
 constexpr int maxLinkHops = 40;
-
-// Read access lets the folder be synced and tidied; a folder that only lets the user pass
-// through is still good for every other step.
-int openFolder(int at, const QByteArray &path, UniqueFd &folder)
-{
-    folder.reset(::openat(at, path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.isValid() && errno == EACCES)
-        folder.reset(::openat(at, path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    return folder.isValid() ? 0 : errno;
-}
 
 int readLinkAt(int folder, const QByteArray &name, QByteArray &target)
 {
@@ -38,12 +30,87 @@ int readLinkAt(int folder, const QByteArray &name, QByteArray &target)
     }
 }
 
+// A folder on the way, opened only to go on from it.
+struct Step {
+    UniqueFd folder;
+    struct stat status = {};
+};
+
+int openStep(int at, const char *name, Step &step)
+{
+    step.folder.reset(::openat(at, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!step.folder.isValid())
+        return errno;
+    return ::fstat(step.folder.get(), &step.status) == 0 ? 0 : errno;
+}
+
+// Walks path one folder at a time, as the kernel would, but follows a link on the way only where
+// the shared-folder rules allow it. refusal says why not.
+int walkFolders(int at, const QByteArray &atPath, const QByteArray &path, Step &step,
+                QString &refusal)
+{
+    QList<QByteArray> parts = path.split('/');
+    QByteArray walked = path.startsWith('/') ? QByteArray() : atPath;
+    if (const int error = openStep(path.startsWith('/') ? AT_FDCWD : at,
+                                   path.startsWith('/') ? "/" : ".", step)) {
+        return error;
+    }
+    int hops = 0;
+    while (!parts.isEmpty()) {
+        const QByteArray part = parts.takeFirst();
+        if (part.isEmpty() || part == ".")
+            continue;
+        struct stat status = {};
+        if (::fstatat(step.folder.get(), part.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno;
+        if (S_ISLNK(status.st_mode)) {
+            if (!isTrustedIn(status, step.status)) {
+                refusal = untrustedLinkText(walked + '/' + part, status.st_uid);
+                return EPERM;
+            }
+            QByteArray link;
+            if (const int error = readLinkAt(step.folder.get(), part, link))
+                return error;
+            if (++hops > maxLinkHops)
+                return ELOOP;
+            parts = link.split('/') + parts;
+            if (link.startsWith('/')) {
+                walked.clear();
+                if (const int error = openStep(AT_FDCWD, "/", step))
+                    return error;
+            }
+            continue;
+        }
+        Step next;
+        if (const int error = openStep(step.folder.get(), part.constData(), next))
+            return error;
+        step = std::move(next);
+        walked += '/' + part;
+    }
+    return 0;
+}
+
+// Read access lets the folder be synced and tidied; a folder that only lets the user pass
+// through is still good for every other step.
+int openFolder(int at, const QByteArray &atPath, const QByteArray &path, UniqueFd &folder,
+               QString &refusal)
+{
+    Step step;
+    if (const int error = walkFolders(at, atPath, path, step, refusal))
+        return error;
+    folder.reset(::openat(step.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.isValid())
+        folder = std::move(step.folder);
+    return 0;
+}
+
 } // namespace
 
-int openSaveTarget(int at, const QByteArray &path, SaveTarget &target)
+int openSaveTarget(int at, const QByteArray &atPath, const QByteArray &path, SaveTarget &target,
+                   QString &refusal)
 {
     UniqueFd folder;
-    if (const int error = openFolder(at, folderOf(path), folder))
+    if (const int error = openFolder(at, atPath, folderOf(path), folder, refusal))
         return error;
     struct stat folderStatus = {};
     if (::fstat(folder.get(), &folderStatus) != 0)
@@ -77,8 +144,9 @@ QString followLinks(SaveTarget &target)
         // A relative link goes on from the folder already open, not from its path again.
         SaveTarget followed;
         const int at = absolute ? AT_FDCWD : target.folder.get();
-        if (const int error = openSaveTarget(at, link, followed))
-            return errnoText(error);
+        QString refusal;
+        if (const int error = openSaveTarget(at, folderOf(target.path), link, followed, refusal))
+            return refusal.isEmpty() ? errnoText(error) : refusal;
         followed.path = next;
         target = std::move(followed);
     }

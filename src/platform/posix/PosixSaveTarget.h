@@ -27,9 +27,11 @@ struct SaveTarget {
     bool exists() const { return lookError == 0; }
 };
 
-// Opens the folder of path, relative to the folder at, and looks at the name in it. Returns 0 or
-// an errno value.
-int openSaveTarget(int at, const QByteArray &path, SaveTarget &target);
+// Opens the folder of path, relative to the folder at (whose path, for messages, is atPath), and
+// looks at the name in it. A link on the way to the folder is followed under the same rules as
+// one at the name; refusal tells why one was not. Returns 0 or an errno value.
+int openSaveTarget(int at, const QByteArray &atPath, const QByteArray &path, SaveTarget &target,
+                   QString &refusal);
 
 // Follows symbolic links at the target's name until the name is not a link, which may lead to a
 // name that does not exist yet. A link in a shared folder is followed only when it is the user's

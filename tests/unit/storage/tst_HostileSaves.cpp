@@ -26,7 +26,7 @@ namespace {
 
 constexpr uid_t otherUser = 65534;
 
-enum class Plant { Nothing, Link, File, BackupLink, BackupFile, FolderSwap };
+enum class Plant { Nothing, Link, FolderLink, File, BackupLink, BackupFile, FolderSwap };
 enum class Folder { Shared, SharedOfOther, OfOther };
 enum class Ending { Saved, ChangedOnDisk, Refused };
 
@@ -130,6 +130,8 @@ void tst_HostileSaves::init()
     QCOMPARE(::mkdir(native(path(u"home"_s)).constData(), 0755), 0);
     QCOMPARE(::chown(native(path(u"home"_s)).constData(), otherUser, otherUser), 0);
     QCOMPARE(::chmod(native(path(u"victim.txt"_s)).constData(), 0600), 0);
+    QCOMPARE(::mkdir(native(path(u"victim-folder"_s)).constData(), 0700), 0);
+    QVERIFY(testFiles::put(path(u"victim-folder/note.txt"_s), victimText));
 }
 
 // "folder" is where the note is saved: /tmp-like, /tmp-like but the other user's own, or a
@@ -153,6 +155,9 @@ bool tst_HostileSaves::plant(Plant plant)
         return true;
     case Plant::Link:
         return asOtherUser([&] { return plantLink(path(u"victim.txt"_s), note); });
+    case Plant::FolderLink:
+        return asOtherUser(
+            [&] { return plantLink(path(u"victim-folder"_s), path(u"home/folder/sub"_s)); });
     case Plant::File:
         return asOtherUser([&] { return plantFile(note); });
     case Plant::BackupLink:
@@ -184,6 +189,9 @@ void tst_HostileSaves::othersCannotTurnTheSave_data()
         << QString();
     QTest::newRow("link planted, overwrite agreed")
         << Folder::Shared << 0 << Plant::Link << agreed << QByteArray() << Ending::Refused
+        << u"is a symbolic link that belongs to"_s;
+    QTest::newRow("link planted on the way to the name")
+        << Folder::Shared << 0 << Plant::FolderLink << agreed << QByteArray() << Ending::Refused
         << u"is a symbolic link that belongs to"_s;
     QTest::newRow("file planted at a new name")
         << Folder::Shared << 0 << Plant::File << asked << QByteArray() << Ending::ChangedOnDisk
@@ -247,13 +255,18 @@ void tst_HostileSaves::othersCannotTurnTheSave()
         });
     }
     killPoints::failEvery(failing, EPERM);
+    // A link on the way is planted as the note's folder, "sub".
+    const bool onTheWay = plant == Plant::FolderLink;
+    const QString savedAt = onTheWay ? path(u"home/folder/sub/note.txt"_s) : note;
+    const QString refused = onTheWay ? path(u"home/folder/sub"_s) : note;
     const platform::SaveResult saved =
-        platform::saveFileContents(note, newText, expecting(replaceAny));
+        platform::saveFileContents(savedAt, newText, expecting(replaceAny));
     killPoints::failEvery({}, 0);
     killPoints::before(0, {});
 
     if (result != u"victim.txt"_s)
         QCOMPARE(testFiles::contents(path(u"victim.txt"_s)), victimText);
+    QCOMPARE(testFiles::contents(path(u"victim-folder/note.txt"_s)), victimText);
     if (plant == Plant::FolderSwap)
         QCOMPARE(testFiles::contents(rootOnly + u"/note.txt"_s), victimText);
     switch (ending) {
@@ -271,7 +284,7 @@ void tst_HostileSaves::othersCannotTurnTheSave()
     case Ending::Refused:
         QVERIFY(saved.status == platform::SaveResult::Status::Failed);
         QVERIFY2(saved.error.contains(result), qPrintable(saved.error));
-        QVERIFY2(saved.error.contains(u'"' + note + u'"'), qPrintable(saved.error));
+        QVERIFY2(saved.error.contains(u'"' + refused + u'"'), qPrintable(saved.error));
         QVERIFY2(saved.error.contains(ownerName(otherUser)), qPrintable(saved.error));
         QCOMPARE(fingerprint(note), before);
         break;

@@ -27,7 +27,7 @@ namespace {
 constexpr uid_t otherUser = 65534;
 
 enum class Plant { Nothing, Link, FolderLink, File, BackupLink, BackupFile, FolderSwap };
-enum class Folder { Shared, SharedOfOther, OfOther };
+enum class Folder { Shared, SharedOfOther, OfOther, Closed };
 enum class Ending { Saved, ChangedOnDisk, Refused };
 
 const QByteArray victimText = "the user's own file\n";
@@ -40,19 +40,26 @@ QByteArray native(const QString &path)
     return QFile::encodeName(path);
 }
 
-// Runs work in a child process as the other user; true when it did what it had to.
-bool asOtherUser(const std::function<bool()> &work)
+// Runs work in a child process as the other user and returns what it returned, or -1.
+int exitAsOtherUser(const std::function<int()> &work)
 {
     const pid_t child = ::fork();
     if (child == 0) {
         const bool dropped = ::setgroups(0, nullptr) == 0 &&
                              ::setresgid(otherUser, otherUser, otherUser) == 0 &&
                              ::setresuid(otherUser, otherUser, otherUser) == 0;
-        ::_exit(dropped && work() ? 0 : 1);
+        ::_exit(dropped ? work() : -1);
     }
     int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
+    if (child <= 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// True when the work, done as the other user, did what it had to.
+bool asOtherUser(const std::function<bool()> &work)
+{
+    return exitAsOtherUser([&] { return work() ? 0 : 1; }) == 0;
 }
 
 bool plantFile(const QString &path)
@@ -134,15 +141,16 @@ void tst_HostileSaves::init()
     QVERIFY(testFiles::put(path(u"victim-folder/note.txt"_s), victimText));
 }
 
-// "folder" is where the note is saved: /tmp-like, /tmp-like but the other user's own, or a
-// plain folder of the other user's.
+// "folder" is where the note is saved: /tmp-like, /tmp-like but the other user's own, a plain
+// folder of the other user's, or one that the other user may list but not enter.
 bool tst_HostileSaves::makeFolder(Folder folder)
 {
     const QByteArray name = native(path(u"home/folder"_s));
-    const mode_t mode = folder == Folder::OfOther ? 0755 : 01777;
+    const mode_t mode = folder == Folder::OfOther ? 0755 : folder == Folder::Closed ? 0744 : 01777;
     if (::mkdir(name.constData(), 0700) != 0 || ::chmod(name.constData(), mode) != 0)
         return false;
-    return folder == Folder::Shared || ::chown(name.constData(), otherUser, otherUser) == 0;
+    const bool others = folder == Folder::SharedOfOther || folder == Folder::OfOther;
+    return !others || ::chown(name.constData(), otherUser, otherUser) == 0;
 }
 
 bool tst_HostileSaves::plant(Plant plant)
@@ -199,6 +207,10 @@ void tst_HostileSaves::othersCannotTurnTheSave_data()
     QTest::newRow("file planted, overwrite agreed")
         << Folder::Shared << 0 << Plant::File << agreed << QByteArray() << Ending::Refused
         << u"so Tavlo does not write into it"_s;
+    // Saved by the other user, who cannot look into the folder: that proves no file is gone.
+    QTest::newRow("file that cannot be looked at")
+        << Folder::Closed << 1 << Plant::Nothing << asked << QByteArray() << Ending::ChangedOnDisk
+        << QString();
     QTest::newRow("link of the folder's owner")
         << Folder::SharedOfOther << 0 << Plant::Link << agreed << QByteArray() << Ending::Saved
         << u"victim.txt"_s;
@@ -259,8 +271,16 @@ void tst_HostileSaves::othersCannotTurnTheSave()
     const bool onTheWay = plant == Plant::FolderLink;
     const QString savedAt = onTheWay ? path(u"home/folder/sub/note.txt"_s) : note;
     const QString refused = onTheWay ? path(u"home/folder/sub"_s) : note;
-    const platform::SaveResult saved =
-        platform::saveFileContents(savedAt, newText, expecting(replaceAny));
+    platform::ExpectedFile expected = expecting(replaceAny);
+    if (ownNames > 0 && !replaceAny)
+        expected.stamp = platform::fileStampOf(*testFiles::status(note));
+    platform::SaveResult saved;
+    if (folder == Folder::Closed) {
+        saved.status = platform::SaveResult::Status(exitAsOtherUser(
+            [&] { return int(platform::saveFileContents(savedAt, newText, expected).status); }));
+    } else {
+        saved = platform::saveFileContents(savedAt, newText, expected);
+    }
     killPoints::failEvery({}, 0);
     killPoints::before(0, {});
 

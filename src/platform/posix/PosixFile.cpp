@@ -217,12 +217,4 @@ int syncFolder(int folder)
     return error == EINVAL || error == EBADF ? 0 : error;
 }
 
-int syncFolderOf(const QByteArray &path)
-{
-    const UniqueFd folder(::open(folderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.isValid())
-        return errno == EACCES ? 0 : errno;
-    return syncFolder(folder.get());
-}
-
 } // namespace platform

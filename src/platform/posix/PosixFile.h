@@ -71,8 +71,4 @@ int syncFile(int fd);
 // a file system that cannot sync folders, gives 0.
 int syncFolder(int folder);
 
-// Makes the names in the folder that holds path durable. A folder the user may not read, or one
-// on a file system that cannot sync folders, gives 0: there is nothing more to be done.
-int syncFolderOf(const QByteArray &path);
-
 } // namespace platform

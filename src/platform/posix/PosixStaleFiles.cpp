@@ -113,7 +113,8 @@ void removeNeedlessBackup(int folder, const QByteArray &targetPath, const QByteA
         removeLocked(folder, name, backup.get());
 }
 
-void removeStaleTempFiles(int folder, const QByteArray &targetPath)
+// Temporary files, and backups under names of their own, are found by listing the folder.
+void removeStaleListedFiles(int folder, const QByteArray &targetPath)
 {
     UniqueFd listed(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
     const FolderList list(listed.isValid() ? ::fdopendir(listed.get()) : nullptr);
@@ -138,7 +139,7 @@ void removeStaleTempFiles(int folder, const QByteArray &targetPath)
 
 void removeStaleSaveFiles(int folder, const QByteArray &targetPath)
 {
-    removeStaleTempFiles(folder, targetPath);
+    removeStaleListedFiles(folder, targetPath);
     removeNeedlessBackup(folder, targetPath, fileNameOf(backupPathOf(targetPath)));
 }
 

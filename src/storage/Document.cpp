@@ -107,7 +107,7 @@ void Document::save(const QString &path)
 {
     if (isBusy() || !agreesToChangeBytes(path))
         return;
-    startSave(path, m_format);
+    startSave(path, m_format, expectedAt(path));
 }
 
 // Told at Open, and asked again before the save that would make it so: saving an unedited text
@@ -120,34 +120,47 @@ bool Document::agreesToChangeBytes(const QString &path)
                                   tr("Save Anyway"));
 }
 
-void Document::startSave(const QString &path, const TextFormat &format)
+// Another program's changes are looked for only in the file the text came from, and a name that
+// had no file must still be free; a file chosen in the Save As dialog was already confirmed there.
+platform::ExpectedFile Document::expectedAt(const QString &path) const
 {
-    // Another program's changes are looked for only in the file the text came from; a file
-    // chosen in the Save As dialog was already confirmed there.
-    const std::optional<platform::FileStamp> expected =
-        path == m_path ? m_stamp : std::optional<platform::FileStamp>();
+    platform::ExpectedFile expected;
+    if (path == m_path)
+        expected.stamp = m_stamp;
+    else
+        expected.replaceAny = true;
+    return expected;
+}
+
+void Document::startSave(const QString &path, const TextFormat &format,
+                         const platform::ExpectedFile &expected)
+{
     // A snapshot of the text as it is now: the worker encodes it while typing goes on.
     const PieceTree text = m_editor.text();
     m_fileJob->run<SaveOutcome>(
         [path, text, format, expected] { return writeDocument(path, text, format, expected); },
-        [this, path, format](SaveOutcome outcome) { saveFinished(path, format, outcome); });
+        [this, path, format, expected](SaveOutcome outcome) {
+            saveFinished(path, format, expected, outcome);
+        });
 }
 
 void Document::saveFinished(const QString &path, const TextFormat &format,
-                            const SaveOutcome &outcome)
+                            const platform::ExpectedFile &expected, const SaveOutcome &outcome)
 {
     if (outcome.changedOnDisk) {
-        if (m_messageBoxes.confirm(dialogParent(), tr("Save"),
-                                   DocumentMessages::changedOnDisk(path), tr("Overwrite"))) {
-            m_stamp.reset();
-            startSave(path, format);
+        const QString question = expected.stamp ? DocumentMessages::changedOnDisk(path)
+                                                : DocumentMessages::appearedOnDisk(path);
+        if (m_messageBoxes.confirm(dialogParent(), tr("Save"), question, tr("Overwrite"))) {
+            platform::ExpectedFile anything;
+            anything.replaceAny = true;
+            startSave(path, format, anything);
         } else {
             saveElsewhere(format);
         }
         return;
     }
     if (!outcome.unrepresentable.isEmpty()) {
-        offerEncodingThatHoldsAll(path, format, outcome);
+        offerEncodingThatHoldsAll(path, format, expected, outcome);
         return;
     }
     if (!outcome.write.ok) {
@@ -158,12 +171,18 @@ void Document::saveFinished(const QString &path, const TextFormat &format,
     }
     m_endsInHalfCharacter = false;
     setFile(path, format, outcome.stamp);
+    // Saved all the same: the note belongs to the file now, and nothing is to be saved again.
+    if (!outcome.write.notice.isEmpty()) {
+        m_messageBoxes.warn(dialogParent(), tr("Save"),
+                            DocumentMessages::savedWithNotice(path, outcome.write.notice));
+    }
 }
 
 // Never replace a character silently: the user decides whether the file changes its encoding,
 // and otherwise nothing is written. The encoding offered holds the whole text, so a yes saves:
 // UTF-8 holds every character, and UTF-16 also half of a surrogate pair.
 void Document::offerEncodingThatHoldsAll(const QString &path, const TextFormat &format,
+                                         const platform::ExpectedFile &expected,
                                          const SaveOutcome &outcome)
 {
     TextFormat holdsAll = format;
@@ -179,11 +198,11 @@ void Document::offerEncodingThatHoldsAll(const QString &path, const TextFormat &
                                                    outcome.unrepresentableColumn);
     const QString accept = outcome.loneSurrogate ? tr("Save as UTF-16") : tr("Save as UTF-8");
     if (m_messageBoxes.confirm(dialogParent(), tr("Save"), question, accept))
-        startSave(path, holdsAll);
+        startSave(path, holdsAll, expected);
 }
 
 void Document::saveElsewhere(const TextFormat &format)
 {
     if (const std::optional<QString> otherPath = m_askSaveName())
-        startSave(*otherPath, format);
+        startSave(*otherPath, format, expectedAt(*otherPath));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/posix/PosixFileStamp.h"
+#include "platform/posix/PosixSave.h"
 #include "storage/TextFormat.h"
 
 #include <QObject>
@@ -57,9 +58,13 @@ private:
     void openFinished(const QString &path, const OpenOutcome &outcome);
     void endOpen();
     bool agreesToChangeBytes(const QString &path);
-    void startSave(const QString &path, const TextFormat &format);
-    void saveFinished(const QString &path, const TextFormat &format, const SaveOutcome &outcome);
+    platform::ExpectedFile expectedAt(const QString &path) const;
+    void startSave(const QString &path, const TextFormat &format,
+                   const platform::ExpectedFile &expected);
+    void saveFinished(const QString &path, const TextFormat &format,
+                      const platform::ExpectedFile &expected, const SaveOutcome &outcome);
     void offerEncodingThatHoldsAll(const QString &path, const TextFormat &format,
+                                   const platform::ExpectedFile &expected,
                                    const SaveOutcome &outcome);
     void saveElsewhere(const TextFormat &format);
     void setFile(const QString &path, const TextFormat &format,

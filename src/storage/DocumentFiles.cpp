@@ -40,15 +40,9 @@ OpenOutcome readDocument(const QString &path)
 }
 
 SaveOutcome writeDocument(const QString &path, const PieceTree &text, const TextFormat &format,
-                          const std::optional<platform::FileStamp> &expected)
+                          const platform::ExpectedFile &expected)
 {
     SaveOutcome outcome;
-    if (expected) {
-        const std::optional<platform::FileStamp> now = platform::fileStamp(path);
-        outcome.changedOnDisk = now && *now != *expected;
-        if (outcome.changedOnDisk)
-            return outcome;
-    }
     const EncodedDocument encoded = encodeDocument(text, format);
     outcome.unrepresentable = encoded.unrepresentable;
     if (!outcome.unrepresentable.isEmpty()) {
@@ -59,8 +53,9 @@ SaveOutcome writeDocument(const QString &path, const PieceTree &text, const Text
         outcome.loneSurrogate = encoded.loneSurrogate;
         return outcome;
     }
-    outcome.write = openAndSave::writeFile(path, encoded.bytes);
+    outcome.write = openAndSave::writeFile(path, encoded.bytes, expected);
+    outcome.changedOnDisk = outcome.write.changedOnDisk;
     if (outcome.write.ok)
-        outcome.stamp = platform::fileStamp(path);
+        outcome.stamp = outcome.write.stamp;
     return outcome;
 }

@@ -32,14 +32,16 @@ struct SaveOutcome {
     qsizetype unrepresentableColumn = 0;
     // Some of them are halves of surrogate pairs without the other half: only UTF-16 holds them.
     bool loneSurrogate = false;
-    // The file is not as Tavlo last read or wrote it; nothing was written.
+    // The file is not as Tavlo last read or wrote it, or something took a name that was free;
+    // nothing was written.
     bool changedOnDisk = false;
     openAndSave::WriteResult write;
     // The file as written, when the write succeeded.
     std::optional<platform::FileStamp> stamp;
 };
 
-// Writes only over a file that still has the stamp expected, when one is given; a file that is
-// gone is simply written anew.
+// Writes only over what the note expects to find: the file with the stamp expected, or no file
+// at all when there is no stamp, unless the user agreed to replace whatever is there. A file
+// that is gone is written anew, as long as its name stays free.
 SaveOutcome writeDocument(const QString &path, const PieceTree &text, const TextFormat &format,
-                          const std::optional<platform::FileStamp> &expected);
+                          const platform::ExpectedFile &expected);

@@ -87,6 +87,19 @@ QString changedOnDisk(const QString &path)
         .arg(quoted(path));
 }
 
+QString appearedOnDisk(const QString &path)
+{
+    return tr("There was no file %1 when the text took that name, but another program or user "
+              "has put something there since. Saving now will replace it.\n\nOverwrite it? "
+              "Choose Cancel to save the text somewhere else.")
+        .arg(quoted(path));
+}
+
+QString savedWithNotice(const QString &path, const QString &notice)
+{
+    return tr("The text was saved in %1.\n\n%2").arg(quoted(path), notice);
+}
+
 QString encodingCannotHold(const QString &encodingName, const QString &characters, qsizetype line,
                            qsizetype column)
 {

@@ -11,6 +11,11 @@ QString incompleteLastCharacter(const QString &path);
 // Before the save that would leave out that half character.
 QString saveDropsHalfCharacter(const QString &path);
 QString changedOnDisk(const QString &path);
+// A name that had no file when the text took it (a new name, a file that vanished, Save As onto
+// a free name) has one now.
+QString appearedOnDisk(const QString &path);
+// The save went through; notice tells what is left to know.
+QString savedWithNotice(const QString &path, const QString &notice);
 // Before a save that would have to leave characters out, offering UTF-8 instead. line and column
 // (from 1) say where the first of them is.
 QString encodingCannotHold(const QString &encodingName, const QString &characters, qsizetype line,

@@ -2,7 +2,6 @@
 #include "storage/openAndSave.h"
 
 #include "platform/posix/PosixRead.h"
-#include "platform/posix/PosixSave.h"
 #include "platform/posix/UndecodableNames.h"
 
 #include <QFileInfo>
@@ -18,13 +17,28 @@ ReadResult readFile(const QString &path)
     return {ok, std::move(contents.bytes), std::move(contents.error), contents.stamp};
 }
 
+WriteResult writeFile(const QString &path, const QByteArray &bytes,
+                      const platform::ExpectedFile &expected)
+{
+    WriteResult result;
+    if (platform::standsForUndecodableName(path)) {
+        result.error = platform::undecodableNameText();
+        return result;
+    }
+    platform::SaveResult saved = platform::saveFileContents(path, bytes, expected);
+    result.ok = saved.status == platform::SaveResult::Status::Saved;
+    result.changedOnDisk = saved.status == platform::SaveResult::Status::ChangedOnDisk;
+    result.error = std::move(saved.error);
+    result.notice = std::move(saved.notice);
+    result.stamp = saved.stamp;
+    return result;
+}
+
 WriteResult writeFile(const QString &path, const QByteArray &bytes)
 {
-    if (platform::standsForUndecodableName(path))
-        return {false, platform::undecodableNameText()};
-    QString error = platform::replaceFileContents(path, bytes);
-    const bool ok = error.isEmpty();
-    return {ok, std::move(error)};
+    platform::ExpectedFile anything;
+    anything.replaceAny = true;
+    return writeFile(path, bytes, anything);
 }
 
 bool isNewFile(const QString &path)

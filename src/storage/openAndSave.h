@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/posix/PosixFileStamp.h"
+#include "platform/posix/PosixSave.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,13 +28,23 @@ ReadResult readFile(const QString &path);
 struct WriteResult {
     bool ok = false;
     QString error;
+    // Nothing was written: the file is not as expected.
+    bool changedOnDisk = false;
+    // Something to tell about a write that succeeded.
+    QString notice;
+    // The file as written, when ok.
+    platform::FileStamp stamp;
 };
 
 // The old content stays whole whenever the write fails. Even when the process is killed part
 // way, the file holds the whole old or the whole new content, or "name.tavlo-backup" beside it
 // holds the whole old content. A symbolic link stays a link and its target gets the bytes; a new
 // file gets the usual permissions (0666 less the umask). A path that stands for a file name that
-// is not valid UTF-8 is refused: writing would create another file.
+// is not valid UTF-8 is refused: writing would create another file. Links and files that others
+// may have put in a shared folder such as /tmp are refused too. Only what expected allows is
+// replaced; the overload without it replaces whatever is there.
+WriteResult writeFile(const QString &path, const QByteArray &bytes,
+                      const platform::ExpectedFile &expected);
 WriteResult writeFile(const QString &path, const QByteArray &bytes);
 
 // Whether nothing is at path yet, in a folder that exists: a name that Open may take as a new

@@ -211,13 +211,10 @@ int syncFile(int fd)
     return result == 0 ? 0 : errno;
 }
 
-int syncFolderOf(const QByteArray &path)
+int syncFolder(int folder)
 {
-    const UniqueFd folder(::open(folderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.isValid())
-        return errno == EACCES ? 0 : errno;
-    const int error = syncFile(folder.get());
-    return error == EINVAL ? 0 : error;
+    const int error = syncFile(folder);
+    return error == EINVAL || error == EBADF ? 0 : error;
 }
 
 } // namespace platform

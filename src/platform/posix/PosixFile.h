@@ -67,8 +67,8 @@ int writeAllAt(int fd, QByteArrayView bytes, off_t offset);
 
 int syncFile(int fd);
 
-// Makes the names in the folder that holds path durable. A folder the user may not read, or one
-// on a file system that cannot sync folders, gives 0: there is nothing more to be done.
-int syncFolderOf(const QByteArray &path);
+// Makes the names in the open folder durable; a folder opened only as a path (O_PATH), or one on
+// a file system that cannot sync folders, gives 0.
+int syncFolder(int folder);
 
 } // namespace platform

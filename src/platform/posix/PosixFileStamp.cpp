@@ -11,12 +11,4 @@ FileStamp fileStampOf(const struct stat &status)
             qint64(status.st_mtim.tv_nsec)};
 }
 
-std::optional<FileStamp> fileStamp(const QString &path)
-{
-    struct stat status = {};
-    if (::stat(nativePath(path).constData(), &status) != 0)
-        return std::nullopt;
-    return fileStampOf(status);
-}
-
 } // namespace platform

@@ -26,9 +26,6 @@ struct FileStamp {
     friend bool operator!=(const FileStamp &a, const FileStamp &b) { return !(a == b); }
 };
 
-// The stamp of the file that path leads to, following symbolic links; nothing when there is no
-// such file or it cannot be looked at.
-std::optional<FileStamp> fileStamp(const QString &path);
 // The stamp of what stat() or fstat() told.
 FileStamp fileStampOf(const struct stat &status);
 

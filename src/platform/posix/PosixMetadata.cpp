@@ -50,15 +50,6 @@ int namesFrom(int error, const QByteArray &list, QList<QByteArray> &names)
     return 0;
 }
 
-int sourceNames(const QByteArray &path, QList<QByteArray> &names)
-{
-    QByteArray list;
-    const int error = readGrowing(
-        [&](char *buffer, size_t size) { return ::listxattr(path.constData(), buffer, size); },
-        list);
-    return namesFrom(error, list, names);
-}
-
 int fdNames(int fd, QList<QByteArray> &names)
 {
     QByteArray list;
@@ -67,11 +58,11 @@ int fdNames(int fd, QList<QByteArray> &names)
     return namesFrom(error, list, names);
 }
 
-int copyOne(const QByteArray &path, int fd, const QByteArray &name)
+int copyOne(int sourceFd, int fd, const QByteArray &name)
 {
     QByteArray wanted;
     const auto readSource = [&](char *buffer, size_t size) {
-        return ::getxattr(path.constData(), name.constData(), buffer, size);
+        return ::fgetxattr(sourceFd, name.constData(), buffer, size);
     };
     if (const int error = readGrowing(readSource, wanted))
         return error;
@@ -105,13 +96,13 @@ int applyOwnerAndMode(int fd, const struct stat &status)
     return 0;
 }
 
-int copyExtendedAttributes(const QByteArray &sourcePath, int fd)
+int copyExtendedAttributes(int sourceFd, int fd)
 {
     QList<QByteArray> wanted;
-    if (const int error = sourceNames(sourcePath, wanted))
+    if (const int error = fdNames(sourceFd, wanted))
         return error;
     for (const QByteArray &name : wanted) {
-        if (const int error = copyOne(sourcePath, fd, name))
+        if (const int error = copyOne(sourceFd, fd, name))
             return error;
     }
     // A new file can inherit attributes, such as an ACL from the folder's default ACL, that

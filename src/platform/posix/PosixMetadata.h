@@ -13,7 +13,7 @@ namespace platform {
 int applyOwnerAndMode(int fd, const struct stat &status);
 
 // Makes the extended attributes of the file open at fd, ACLs among them (on Linux the
-// system.posix_acl_access attribute), the same as those of the file at sourcePath.
-int copyExtendedAttributes(const QByteArray &sourcePath, int fd);
+// system.posix_acl_access attribute), the same as those of the file open at sourceFd.
+int copyExtendedAttributes(int sourceFd, int fd);
 
 } // namespace platform

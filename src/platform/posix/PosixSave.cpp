@@ -4,6 +4,8 @@
 #include "platform/posix/PosixBackup.h"
 #include "platform/posix/PosixFile.h"
 #include "platform/posix/PosixMetadata.h"
+#include "platform/posix/PosixSaveTarget.h"
+#include "platform/posix/PosixSharedFolders.h"
 #include "platform/posix/PosixStaleFiles.h"
 #include "platform/posix/PosixTempFile.h"
 
@@ -19,57 +21,70 @@
 namespace platform {
 namespace {
 
-constexpr int maxLinkHops = 40;
+// What opening the target found when it is no longer the file that was looked at.
+constexpr int notTheFileLookedAt = -1;
 
-int readLink(const QByteArray &path, QByteArray &target)
+SaveResult failed(const QString &error)
 {
-    target.resize(256);
-    for (;;) {
-        const ssize_t length = ::readlink(path.constData(), target.data(), size_t(target.size()));
-        if (length < 0)
-            return errno;
-        if (length < target.size()) {
-            target.truncate(length);
-            return 0;
-        }
-        target.resize(target.size() * 2);
-    }
+    SaveResult result;
+    result.error = error;
+    return result;
 }
 
-// Follows symbolic links in the last part of the path to the file that really gets written;
-// that file may not exist yet (a dangling link).
-int resolveFinalTarget(QByteArray path, QByteArray &target)
+SaveResult failedWith(int error)
 {
-    for (int hop = 0; hop < maxLinkHops; ++hop) {
-        struct stat status = {};
-        if (::lstat(path.constData(), &status) != 0 && errno != ENOENT)
-            return errno;
-        if (!S_ISLNK(status.st_mode)) {
-            target = path;
-            return 0;
-        }
-        QByteArray link;
-        if (const int error = readLink(path, link))
-            return error;
-        path = link.startsWith('/') ? link : folderOf(path) + '/' + link;
-    }
-    return ELOOP;
+    return failed(errnoText(error));
+}
+
+SaveResult changedOnDisk()
+{
+    SaveResult result;
+    result.status = SaveResult::Status::ChangedOnDisk;
+    return result;
+}
+
+SaveResult saved(const FileStamp &stamp, const QString &notice = {})
+{
+    SaveResult result;
+    result.status = SaveResult::Status::Saved;
+    result.stamp = stamp;
+    result.notice = notice;
+    return result;
+}
+
+SaveResult failedOrChanged(int error)
+{
+    return error == notTheFileLookedAt ? changedOnDisk() : failedWith(error);
+}
+
+bool sameStamp(const struct stat &a, const struct stat &b)
+{
+    return fileStampOf(a) == fileStampOf(b);
 }
 
 // A rename is only durable once the folder that holds the name is synced.
-QString confirmSaved(const QByteArray &target)
+SaveResult confirmSaved(const SaveTarget &target, const FileStamp &stamp)
 {
-    if (const int error = syncFolderOf(target)) {
-        return QCoreApplication::translate("PosixFile",
-                                           "The text was saved, but the system could not "
-                                           "confirm that it reached the disk: %1")
-            .arg(errnoText(error));
+    if (const int error = syncFolder(target.folder.get())) {
+        return failed(QCoreApplication::translate("PosixFile",
+                                                  "The text was saved, but the system could not "
+                                                  "confirm that it reached the disk: %1")
+                          .arg(errnoText(error)));
     }
-    return {};
+    return saved(stamp);
+}
+
+int stampOf(int fd, FileStamp &stamp)
+{
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0)
+        return errno;
+    stamp = fileStampOf(status);
+    return 0;
 }
 
 // Writing can clear the set-user-ID and set-group-ID bits; they are put back before syncing.
-int fillAndClose(TempFile &temp, QByteArrayView bytes, std::optional<mode_t> mode)
+int fillAndClose(TempFile &temp, QByteArrayView bytes, std::optional<mode_t> mode, FileStamp &stamp)
 {
     if (const int error = writeAllAt(temp.fd(), bytes, 0))
         return error;
@@ -77,19 +92,47 @@ int fillAndClose(TempFile &temp, QByteArrayView bytes, std::optional<mode_t> mod
         return errno;
     if (const int error = syncFile(temp.fd()))
         return error;
+    if (const int error = stampOf(temp.fd(), stamp))
+        return error;
     return temp.close();
 }
 
-QString createNewFile(const QByteArray &target, QByteArrayView bytes)
+// The new file takes the name only while the name is free: what appeared there since the save
+// looked is not replaced.
+SaveResult createNewFile(const SaveTarget &target, QByteArrayView bytes)
 {
-    TempFile temp(target);
+    TempFile temp(target.folder.get(), target.path);
+    FileStamp stamp;
     if (const int error = temp.create(0666))
-        return errnoText(error);
-    if (const int error = fillAndClose(temp, bytes, std::nullopt))
-        return errnoText(error);
-    if (const int error = temp.renameOverTarget())
-        return errnoText(error);
-    return confirmSaved(target);
+        return failedWith(error);
+    if (const int error = fillAndClose(temp, bytes, std::nullopt, stamp))
+        return failedWith(error);
+    if (const int error = temp.renameWithoutReplacing(target.name()))
+        return error == EEXIST ? changedOnDisk() : failedWith(error);
+    return confirmSaved(target, stamp);
+}
+
+// Opens the target without following a link; notTheFileLookedAt when the name now leads
+// elsewhere than the save looked.
+int openLookedAt(const SaveTarget &target, int flags, UniqueFd &fd)
+{
+    fd.reset(::openat(target.folder.get(), target.name().constData(),
+                      flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.isValid())
+        return errno == ELOOP ? notTheFileLookedAt : errno;
+    struct stat status = {};
+    if (::fstat(fd.get(), &status) != 0)
+        return errno;
+    if (!S_ISREG(status.st_mode) || !sameStamp(status, target.status))
+        return notTheFileLookedAt;
+    return clearNonBlocking(fd.get());
+}
+
+// For reading its extended attributes; a file the user may write but not read still opens.
+int openForMetadata(const SaveTarget &target, UniqueFd &fd)
+{
+    const int error = openLookedAt(target, O_RDONLY, fd);
+    return error == EACCES ? openLookedAt(target, O_WRONLY, fd) : error;
 }
 
 int writeWhole(int fd, QByteArrayView bytes)
@@ -101,21 +144,12 @@ int writeWhole(int fd, QByteArrayView bytes)
     return syncFile(fd);
 }
 
-// Returns EINVAL when the path no longer leads to a regular file.
-int openForRewrite(const QByteArray &target, UniqueFd &fd, QByteArray &old)
+int openForRewrite(const SaveTarget &target, UniqueFd &fd, QByteArray &old)
 {
-    fd.reset(::open(target.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd.isValid())
-        return errno;
-    struct stat status = {};
-    if (::fstat(fd.get(), &status) != 0)
-        return errno;
-    if (!S_ISREG(status.st_mode))
-        return EINVAL;
-    if (const int error = clearNonBlocking(fd.get()))
+    if (const int error = openLookedAt(target, O_RDWR, fd))
         return error;
     constexpr qint64 noLimit = qint64(1) << 40;
-    return readToEnd(fd.get(), status.st_size, noLimit, old);
+    return readToEnd(fd.get(), target.status.st_size, noLimit, old);
 }
 
 QString quotedName(const QByteArray &path)
@@ -149,8 +183,10 @@ QString notPutBackText(int error, int restoreError, const QByteArray &backupPath
 
 QString backupNotRemovedText(int error, const QByteArray &backupPath)
 {
-    return QCoreApplication::translate("PosixFile", "The text was saved, but the copy of the old "
-                                                    "text, %1, could not be removed: %2")
+    return QCoreApplication::translate("PosixFile",
+                                       "The copy of its old text that was made for the save, %1 "
+                                       "beside it, could not be removed: %2 That copy is no "
+                                       "longer needed and can be deleted.")
         .arg(quotedName(backupPath), errnoText(error));
 }
 
@@ -159,24 +195,28 @@ QString backupNotRemovedText(int error, const QByteArray &backupPath)
 // bytes are also kept in memory so that a failed write can be undone. The new bytes are written
 // over the old ones before the file is cut to length, rather than after truncating it: the blocks
 // of the old content then stay allocated, so putting it back needs no free space on a full disk.
-QString rewriteInPlace(const QByteArray &target, QByteArrayView bytes)
+SaveResult rewriteInPlace(const SaveTarget &target, QByteArrayView bytes)
 {
     UniqueFd fd;
     QByteArray old;
     if (const int error = openForRewrite(target, fd, old))
-        return error == EINVAL ? notRegularFileText() : errnoText(error);
-    Backup backup(target);
+        return failedOrChanged(error);
+    Backup backup(target.folder.get(), target.path);
     if (const int error = backup.create(old))
-        return noBackupText(error, backup.path());
+        return failed(noBackupText(error, backup.path()));
     if (const int error = writeWhole(fd.get(), bytes)) {
         if (const int restoreError = writeWhole(fd.get(), old))
-            return notPutBackText(error, restoreError, backup.path());
+            return failed(notPutBackText(error, restoreError, backup.path()));
         backup.remove();
-        return errnoText(error);
+        return failedWith(error);
     }
+    FileStamp stamp;
+    if (const int error = stampOf(fd.get(), stamp))
+        return failedWith(error);
+    // The file is whole and new: a copy that stays is only clutter.
     if (const int error = backup.remove())
-        return backupNotRemovedText(error, backup.path());
-    return {};
+        return saved(stamp, backupNotRemovedText(error, backup.path()));
+    return saved(stamp);
 }
 
 // The folder refused a new name (the user may not write to it, or it is locked) while the file
@@ -191,55 +231,84 @@ bool mayRewriteInPlace(int error)
 // extended attributes) or is not allowed (a folder the user may not write to while the file
 // is writable), the file is rewritten in place instead. That is no less safe, with its backup,
 // and keeps all the file has, so it is not reported.
-QString replaceRegularFile(const QByteArray &target, const struct stat &status,
-                           QByteArrayView bytes)
+SaveResult replaceRegularFile(const SaveTarget &target, QByteArrayView bytes)
 {
-    TempFile temp(target);
+    TempFile temp(target.folder.get(), target.path);
     // Readable by the owner only until the old file's permissions are in place.
     if (const int error = temp.create(0600))
-        return mayRewriteInPlace(error) ? rewriteInPlace(target, bytes) : errnoText(error);
-    if (applyOwnerAndMode(temp.fd(), status) != 0 ||
-        copyExtendedAttributes(target, temp.fd()) != 0) {
+        return mayRewriteInPlace(error) ? rewriteInPlace(target, bytes) : failedWith(error);
+    UniqueFd source;
+    if (const int error = openForMetadata(target, source))
+        return failedOrChanged(error);
+    if (applyOwnerAndMode(temp.fd(), target.status) != 0 ||
+        copyExtendedAttributes(source.get(), temp.fd()) != 0) {
         temp.discard();
         return rewriteInPlace(target, bytes);
     }
-    if (const int error = fillAndClose(temp, bytes, status.st_mode))
-        return errnoText(error);
+    FileStamp stamp;
+    if (const int error = fillAndClose(temp, bytes, target.status.st_mode, stamp))
+        return failedWith(error);
     if (const int error = temp.renameOverTarget()) {
         if (!mayRewriteInPlace(error))
-            return errnoText(error);
+            return failedWith(error);
         temp.discard();
         return rewriteInPlace(target, bytes);
     }
-    return confirmSaved(target);
+    return confirmSaved(target, stamp);
+}
+
+// What is under the name is not what the note expects: a note that expects no file finds
+// anything at all (a link too), one with a stamp finds another file, or the name could not be
+// looked at, which proves nothing either way.
+bool isUnexpected(const SaveTarget &target, const ExpectedFile &expected, bool followed)
+{
+    if (expected.replaceAny || target.lookError == ENOENT)
+        return false;
+    if (!expected.stamp)
+        return !followed;
+    return followed && (!target.exists() || fileStampOf(target.status) != *expected.stamp);
+}
+
+SaveResult replaceExisting(const SaveTarget &target, QByteArrayView bytes)
+{
+    if (S_ISDIR(target.status.st_mode))
+        return failed(folderNotFileText());
+    if (!S_ISREG(target.status.st_mode))
+        return failed(notRegularFileText());
+    if (!isTrustedIn(target.status, target.folderStatus))
+        return failed(untrustedFileText(target.path, target.status.st_uid));
+    // A file the user may not write to is not replaced behind its back.
+    if (::faccessat(target.folder.get(), target.name().constData(), W_OK, AT_EACCESS) != 0)
+        return failedWith(errno);
+    removeStaleSaveFiles(target.folder.get(), target.path);
+    // A rename would leave the other names of a hard-linked file with the old content.
+    if (target.status.st_nlink > 1)
+        return rewriteInPlace(target, bytes);
+    return replaceRegularFile(target, bytes);
 }
 
 } // namespace
 
-QString replaceFileContents(const QString &path, QByteArrayView bytes)
+SaveResult saveFileContents(const QString &path, QByteArrayView bytes, const ExpectedFile &expected)
 {
-    QByteArray target;
-    if (const int error = resolveFinalTarget(nativePath(path), target))
-        return errnoText(error);
-    struct stat status = {};
-    if (::stat(target.constData(), &status) != 0) {
-        if (errno != ENOENT)
-            return errnoText(errno);
-        removeStaleSaveFiles(target);
+    SaveTarget target;
+    QString refusal;
+    if (const int error = openSaveTarget(AT_FDCWD, ".", nativePath(path), target, refusal))
+        return refusal.isEmpty() ? failedWith(error) : failed(refusal);
+    if (isUnexpected(target, expected, false))
+        return changedOnDisk();
+    refusal = followLinks(target);
+    if (!refusal.isEmpty())
+        return failed(refusal);
+    if (isUnexpected(target, expected, true))
+        return changedOnDisk();
+    if (target.lookError == ENOENT) {
+        removeStaleSaveFiles(target.folder.get(), target.path);
         return createNewFile(target, bytes);
     }
-    if (S_ISDIR(status.st_mode))
-        return folderNotFileText();
-    if (!S_ISREG(status.st_mode))
-        return notRegularFileText();
-    // A file the user may not write to is not replaced behind its back.
-    if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
-        return errnoText(errno);
-    removeStaleSaveFiles(target);
-    // A rename would leave the other names of a hard-linked file with the old content.
-    if (status.st_nlink > 1)
-        return rewriteInPlace(target, bytes);
-    return replaceRegularFile(target, status, bytes);
+    if (target.lookError)
+        return failedWith(target.lookError);
+    return replaceExisting(target, bytes);
 }
 
 } // namespace platform

@@ -100,7 +100,21 @@ bool sameContents(int a, int b)
     return true;
 }
 
-void removeStaleTempFiles(int folder, const QByteArray &targetPath)
+// A backup that differs from the target may hold the only whole copy of the text, with the
+// target cut short by the crash: only the user can tell, so it stays.
+void removeNeedlessBackup(int folder, const QByteArray &targetPath, const QByteArray &name)
+{
+    const UniqueFd backup = openUnused(folder, name);
+    if (!backup.isValid())
+        return;
+    const UniqueFd target(::openat(folder, fileNameOf(targetPath).constData(),
+                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (target.isValid() && sameContents(backup.get(), target.get()))
+        removeLocked(folder, name, backup.get());
+}
+
+// Temporary files, and backups under names of their own, are found by listing the folder.
+void removeStaleListedFiles(int folder, const QByteArray &targetPath)
 {
     UniqueFd listed(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
     const FolderList list(listed.isValid() ? ::fdopendir(listed.get()) : nullptr);
@@ -110,37 +124,31 @@ void removeStaleTempFiles(int folder, const QByteArray &targetPath)
     listed.release();
     while (const dirent *entry = ::readdir(list.get())) {
         const QByteArray name(entry->d_name);
-        if (!isTempFileName(targetPath, name))
+        if (isOwnNamedBackup(targetPath, name)) {
+            removeNeedlessBackup(folder, targetPath, name);
+            continue;
+        }
+        if (!isTempFileName(fileNameOf(targetPath), name))
             continue;
         if (const UniqueFd file = openUnused(folder, name); file.isValid())
             removeLocked(folder, name, file.get());
     }
 }
 
-// A backup that differs from the target may hold the only whole copy of the text, with the
-// target cut short by the crash: only the user can tell, so it stays.
-void removeNeedlessBackup(int folder, const QByteArray &targetPath)
-{
-    const QByteArray name = fileNameOf(backupPathOf(targetPath));
-    const UniqueFd backup = openUnused(folder, name);
-    if (!backup.isValid())
-        return;
-    const UniqueFd target(
-        ::open(targetPath.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (target.isValid() && sameContents(backup.get(), target.get()))
-        removeLocked(folder, name, backup.get());
-}
-
 } // namespace
+
+void removeStaleSaveFiles(int folder, const QByteArray &targetPath)
+{
+    removeStaleListedFiles(folder, targetPath);
+    removeNeedlessBackup(folder, targetPath, fileNameOf(backupPathOf(targetPath)));
+}
 
 void removeStaleSaveFiles(const QByteArray &targetPath)
 {
     const UniqueFd folder(
         ::open(folderOf(targetPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.isValid())
-        return;
-    removeStaleTempFiles(folder.get(), targetPath);
-    removeNeedlessBackup(folder.get(), targetPath);
+    if (folder.isValid())
+        removeStaleSaveFiles(folder.get(), targetPath);
 }
 
 } // namespace platform

@@ -18,19 +18,11 @@ constexpr char alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXY
 constexpr int suffixLength = 6;
 constexpr int attempts = 100;
 
-QByteArray randomSuffix()
-{
-    QByteArray suffix(suffixLength, Qt::Uninitialized);
-    for (char &c : suffix)
-        c = alphabet[QRandomGenerator::global()->bounded(int(sizeof alphabet - 1))];
-    return suffix;
-}
-
 // ".name.tavlo-", with the name cut short enough that the whole stays within NAME_MAX.
-QByteArray namePrefix(const QByteArray &targetPath)
+QByteArray namePrefix(const QByteArray &targetName)
 {
     constexpr qsizetype decorationLength = 1 + 7 + suffixLength;
-    return '.' + nameWithRoomFor(fileNameOf(targetPath), decorationLength) + ".tavlo-";
+    return '.' + nameWithRoomFor(fileNameOf(targetName), decorationLength) + ".tavlo-";
 }
 
 // Only a save that is tidying up, and about to remove the file, could hold the lock of a file
@@ -46,24 +38,48 @@ int lockNew(int fd, UniqueFd &lock)
     return 0;
 }
 
+} // namespace
+
+QByteArray randomSuffix()
+{
+    QByteArray suffix(suffixLength, Qt::Uninitialized);
+    for (char &c : suffix)
+        c = alphabet[QRandomGenerator::global()->bounded(int(sizeof alphabet - 1))];
+    return suffix;
+}
+
+bool isRandomSuffix(const QByteArray &suffix)
+{
+    return suffix.size() == suffixLength && std::all_of(suffix.cbegin(), suffix.cend(), [](char c) {
+               return c != '\0' && std::strchr(alphabet, c);
+           });
+}
+
 // renameat2() refuses to replace a name, where the file system supports it; a hard link does the
 // same elsewhere.
-int renameNoReplace(const QByteArray &from, const QByteArray &to)
+int renameNoReplaceAt(int folder, const QByteArray &from, const QByteArray &to)
 {
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(folder, from.constData(), folder, to.constData(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
-    if (::link(from.constData(), to.constData()) != 0)
+    if (::linkat(folder, from.constData(), folder, to.constData(), 0) != 0)
         return errno;
-    ::unlink(from.constData());
+    ::unlinkat(folder, from.constData(), 0);
     return 0;
 }
 
-} // namespace
+TempFile::TempFile(int folder, const QByteArray &targetPath)
+    : m_folder(folder)
+    , m_targetPath(targetPath)
+    , m_targetName(fileNameOf(targetPath))
+{}
 
 TempFile::TempFile(const QByteArray &targetPath)
-    : m_targetPath(targetPath)
+    : m_ownFolder(::open(folderOf(targetPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    , m_folder(m_ownFolder.get())
+    , m_targetPath(targetPath)
+    , m_targetName(fileNameOf(targetPath))
 {}
 
 TempFile::~TempFile()
@@ -76,21 +92,21 @@ void TempFile::discard()
     m_fd.reset();
     // Removed while still locked, so that no other save takes it for stale meanwhile.
     if (m_exists)
-        ::unlink(m_path.constData());
+        ::unlinkat(m_folder, m_name.constData(), 0);
     m_exists = false;
     m_lock.reset();
 }
 
 int TempFile::create(mode_t mode)
 {
-    const QByteArray prefix = folderOf(m_targetPath) + '/' + namePrefix(m_targetPath);
+    const QByteArray prefix = namePrefix(m_targetName);
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        const QByteArray path = prefix + randomSuffix();
-        const int fd =
-            ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
+        const QByteArray name = prefix + randomSuffix();
+        const int fd = ::openat(m_folder, name.constData(),
+                                O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
         if (fd >= 0) {
             m_fd.reset(fd);
-            m_path = path;
+            m_name = name;
             m_exists = true;
             return lockNew(fd, m_lock);
         }
@@ -102,30 +118,26 @@ int TempFile::create(mode_t mode)
 
 int TempFile::renameOverTarget()
 {
-    if (::rename(m_path.constData(), m_targetPath.constData()) != 0)
+    if (::renameat(m_folder, m_name.constData(), m_folder, m_targetName.constData()) != 0)
         return errno;
     m_exists = false;
     m_lock.reset();
     return 0;
 }
 
-int TempFile::renameWithoutReplacing(const QByteArray &path)
+int TempFile::renameWithoutReplacing(const QByteArray &name)
 {
-    if (const int error = renameNoReplace(m_path, path))
+    if (const int error = renameNoReplaceAt(m_folder, m_name, name))
         return error;
-    m_path = path;
+    m_name = name;
     m_exists = false;
     return 0;
 }
 
-bool isTempFileName(const QByteArray &targetPath, const QByteArray &name)
+bool isTempFileName(const QByteArray &targetName, const QByteArray &name)
 {
-    const QByteArray prefix = namePrefix(targetPath);
-    if (name.size() != prefix.size() + suffixLength || !name.startsWith(prefix))
-        return false;
-    const QByteArray suffix = name.mid(prefix.size());
-    return std::all_of(suffix.cbegin(), suffix.cend(),
-                       [](char c) { return c != '\0' && std::strchr(alphabet, c); });
+    const QByteArray prefix = namePrefix(targetName);
+    return name.startsWith(prefix) && isRandomSuffix(name.mid(prefix.size()));
 }
 
 } // namespace platform

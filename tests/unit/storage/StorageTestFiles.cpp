@@ -51,7 +51,8 @@ QStringList entries(const QString &folder)
 
 QStringList leftovers(const QString &folder)
 {
-    return QDir(folder).entryList({QStringLiteral(".*.tavlo-*"), QStringLiteral("*.tavlo-backup")},
+    return QDir(folder).entryList({QStringLiteral(".*.tavlo-*"), QStringLiteral("*.tavlo-backup"),
+                                   QStringLiteral("*.tavlo-backup-*")},
                                   QDir::Files | QDir::Hidden | QDir::System);
 }
 

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "FakePlatform.h"
+#include "KillPoints.h"
 #include "StorageTestFiles.h"
 #include "storage/Document.h"
 #include "storage/TextFormat.h"
@@ -131,6 +132,8 @@ private slots:
     void halfCharacterAtEndAsksFirst();
     void changeOnDiskAsksBeforeOverwrite_data();
     void changeOnDiskAsksBeforeOverwrite();
+    void takenNewNameAsksBeforeOverwrite_data();
+    void takenNewNameAsksBeforeOverwrite();
     void unrepresentableCharacterAsks_data();
     void unrepresentableCharacterAsks();
     void loneSurrogateOffersUtf16_data();
@@ -138,6 +141,7 @@ private slots:
     void failedSaveOffersAnotherName_data();
     void failedSaveOffersAnotherName();
     void saveThroughSymbolicLink();
+    void saveWithLeftoverCopyCountsAsSaved();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -490,6 +494,31 @@ void tst_Document::changeOnDiskAsksBeforeOverwrite()
     }
 }
 
+void tst_Document::takenNewNameAsksBeforeOverwrite_data()
+{
+    changeOnDiskAsksBeforeOverwrite_data();
+}
+
+// A name that had no file at Open is not simply written over when a file turned up there.
+void tst_Document::takenNewNameAsksBeforeOverwrite()
+{
+    QFETCH(bool, accept);
+    Doc w;
+    const QString file = path(u"new.txt"_s);
+    QVERIFY(w.open(file));
+    w.editor.setPlainText(u"mine"_s);
+    QVERIFY(put(file, "theirs\n"));
+
+    w.messageBoxes.answers.push_back(accept);
+    QVERIFY(w.save());
+    QCOMPARE(w.messageBoxes.questions.size(), 1);
+    QVERIFY(w.messageBoxes.questions[0].contains(QDir::toNativeSeparators(file)));
+    QVERIFY(w.messageBoxes.questions[0].contains(u"There was no file"_s));
+    QCOMPARE(w.saveNameRequests, accept ? 0 : 1);
+    QCOMPARE(contents(file), accept ? "mine\r\n"_ba : "theirs\n"_ba);
+    QCOMPARE(w.warnings(), QStringList());
+}
+
 void tst_Document::unrepresentableCharacterAsks_data()
 {
     QTest::addColumn<QString>("character");
@@ -663,6 +692,43 @@ void tst_Document::saveThroughSymbolicLink()
     QCOMPARE(QFileInfo(link).symLinkTarget(), target);
     QCOMPARE(contents(target), "new\r\n"_ba);
     QCOMPARE(w.path(), link);
+}
+
+// A save that went through is a success even when the copy of the old text that it made could
+// not be removed: the message says so and names the copy, and no other name is asked for.
+void tst_Document::saveWithLeftoverCopyCountsAsSaved()
+{
+    Doc w;
+    const QString file = path(u"linked.txt"_s);
+    QVERIFY(put(file, "old\n"));
+    QCOMPARE(::link(QFile::encodeName(file).constData(),
+                    QFile::encodeName(path(u"second.txt"_s)).constData()),
+             0);
+    QVERIFY(w.open(file));
+    w.editor.setPlainText(u"new"_s);
+    killPoints::failEvery("unlinkat", EPERM);
+    const bool settled = w.save();
+    killPoints::failEvery({}, 0);
+    QVERIFY(settled);
+
+    QCOMPARE(contents(file), "new\n"_ba);
+    QCOMPARE(contents(path(u"second.txt"_s)), "new\n"_ba);
+    QCOMPARE(w.saveNameRequests, 0);
+    QCOMPARE(w.path(), file);
+    QCOMPARE(w.warnings().size(), 1);
+    const QString &message = w.warnings()[0];
+    QVERIFY2(message.startsWith(u"The text was saved in \""_s + QDir::toNativeSeparators(file)),
+             qPrintable(message));
+    QVERIFY2(message.contains(u"\"linked.txt.tavlo-backup\""_s), qPrintable(message));
+    QVERIFY2(message.contains(u"can be deleted"_s), qPrintable(message));
+
+    // As after any save, the note knows the file as written: the next save asks nothing.
+    QVERIFY(QFile::remove(path(u"linked.txt.tavlo-backup"_s)));
+    w.editor.setPlainText(u"newer"_s);
+    QVERIFY(w.save());
+    QCOMPARE(w.messageBoxes.questions, QStringList());
+    QCOMPARE(w.warnings().size(), 1);
+    QCOMPARE(contents(file), "newer\n"_ba);
 }
 
 QTEST_MAIN(tst_Document)

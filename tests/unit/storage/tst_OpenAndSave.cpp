@@ -65,6 +65,7 @@ private slots:
     void readRefusals_data();
     void readRefusals();
     void readFifoReturnsPromptly();
+    void readsProcFileThatClaimsSizeZero_data();
     void readsProcFileThatClaimsSizeZero();
     void readRefusesTooLargeFile();
     void readStopsAtLimitWhateverTheSizeSaid();
@@ -161,14 +162,27 @@ void tst_OpenAndSave::readFifoReturnsPromptly()
     QCOMPARE(result->error, u"It is not a regular file."_s);
 }
 
+void tst_OpenAndSave::readsProcFileThatClaimsSizeZero_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QByteArray>("within");
+    QTest::newRow("status") << u"/proc/self/status"_s << "Name:"_ba
+                            << "\nPid:"_ba;
+    QTest::newRow("version") << u"/proc/version"_s << "Linux version "_ba
+                             << "\n"_ba;
+}
+
 void tst_OpenAndSave::readsProcFileThatClaimsSizeZero()
 {
-    const QString status = u"/proc/self/status"_s;
-    QCOMPARE(testFiles::status(status)->st_size, 0);
-    const openAndSave::ReadResult result = openAndSave::readFile(status);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, start);
+    QFETCH(QByteArray, within);
+    QCOMPARE(testFiles::status(file)->st_size, 0);
+    const openAndSave::ReadResult result = openAndSave::readFile(file);
     QVERIFY2(result.ok, qPrintable(result.error));
-    QVERIFY(result.bytes.startsWith("Name:"));
-    QVERIFY(result.bytes.contains("\nPid:"));
+    QVERIFY(result.bytes.startsWith(start));
+    QVERIFY(result.bytes.contains(within));
 }
 
 void tst_OpenAndSave::readRefusesTooLargeFile()

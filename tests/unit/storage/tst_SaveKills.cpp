@@ -78,7 +78,7 @@ void tst_SaveKills::killedSaveLeavesTextWhole_data()
     QTest::addColumn<QByteArray>("failing");
     QTest::newRow("one name") << 1 << QByteArray();
     QTest::newRow("second hard link") << 2 << QByteArray();
-    QTest::newRow("folder refuses the rename") << 1 << QByteArray("rename");
+    QTest::newRow("folder refuses the rename") << 1 << QByteArray("renameat");
     QTest::newRow("permissions not copied") << 1 << QByteArray("fchmod");
 }
 

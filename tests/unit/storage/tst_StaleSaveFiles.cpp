@@ -67,6 +67,11 @@ void tst_StaleSaveFiles::removesOnlyWhatIsStale_data()
     QTest::newRow("backup unlike the file")
         << backup << QByteArray("old text") << Kind::Stale << false;
     QTest::newRow("backup in use") << backup << QByteArray("text") << Kind::Locked << false;
+    const QString ownNamed = u"doc.txt.tavlo-backup-Ab3xY9"_s;
+    QTest::newRow("own-named backup like the file")
+        << ownNamed << QByteArray("text") << Kind::Stale << true;
+    QTest::newRow("own-named backup unlike the file")
+        << ownNamed << QByteArray("old text") << Kind::Stale << false;
 }
 
 void tst_StaleSaveFiles::removesOnlyWhatIsStale()

@@ -36,9 +36,10 @@ int main(int argc, char *argv[])
     DesktopPlatform platform;
     frmMain window(platform.services());
     QObject::connect(&window, &frmMain::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
-    // The same command as a left click on the tray icon: show, raise and activate.
+    // Like a left click on the tray icon: show, raise and activate; the About box while it is
+    // open.
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
-                     &frmMain::trayIcon_LeftClick);
+                     &frmMain::bringForward);
     window.Form_Load();
     window.show();
     return app.exec();

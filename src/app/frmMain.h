@@ -55,6 +55,9 @@ public:
     void mnuTrayItem_Click(short Index);
     void trayIcon_LeftClick();
     void trayIcon_RightClick();
+    // Another start of the program asked for Tavlo: the window comes forward as from a tray
+    // click, or the About box does while it is open.
+    void bringForward();
 
     // Flips always-on-top: the check mark of "&Always on top" and the window-manager state.
     void OnTop();

@@ -71,7 +71,8 @@ public:
     Document &document() const { return *m_document; }
 
 signals:
-    // The window has been unloaded; the program ends when this is emitted.
+    // The window has been unloaded and no save is under way any more: the program ends when
+    // this is emitted.
     void unloaded();
 
 protected:

@@ -31,6 +31,9 @@ void frmMain::trayIcon_LeftClick()
 
 void frmMain::bringForward()
 {
+    // Tavlo is ending and only waits for a save to reach the disk.
+    if (m_unloaded)
+        return;
     // The window cannot be used while the modal box is open, and a tray click would leave it
     // where it is too; the box is what the user has to answer.
     if (m_about) {

@@ -32,15 +32,20 @@ QWidget *Document::dialogParent() const
     return m_editor.window();
 }
 
+// Waiting here would freeze the window on a slow or hung file system, and the window is to go
+// at once; the save's result comes back on its own, and only then is nothing left to wait for.
 void Document::stopForExit()
 {
+    if (m_stopped)
+        return;
     m_stopped = true;
-    m_fileJob->waitForFinished();
+    if (!m_saving)
+        emit stoppedForExit();
 }
 
 void Document::clear()
 {
-    if (isBusy())
+    if (m_stopped || isBusy())
         return;
     m_editor.setText(PieceTree());
     setFile(QString(), TextFormat(), std::nullopt);
@@ -60,7 +65,7 @@ void Document::setFile(const QString &path, const TextFormat &format,
 
 void Document::open(const QString &path)
 {
-    if (isBusy())
+    if (m_stopped || isBusy())
         return;
     // No typing into a text that is about to be replaced.
     m_editor.setReadOnly(true);
@@ -105,7 +110,7 @@ void Document::openFinished(const QString &path, const OpenOutcome &outcome)
 
 void Document::save(const QString &path)
 {
-    if (isBusy() || !agreesToChangeBytes(path))
+    if (m_stopped || isBusy() || !agreesToChangeBytes(path))
         return;
     startSave(path, m_format);
 }
@@ -122,12 +127,16 @@ bool Document::agreesToChangeBytes(const QString &path)
 
 void Document::startSave(const QString &path, const TextFormat &format)
 {
+    // The program may have been told to end while a question before this save was open.
+    if (m_stopped)
+        return;
     // Another program's changes are looked for only in the file the text came from; a file
     // chosen in the Save As dialog was already confirmed there.
     const std::optional<platform::FileStamp> expected =
         path == m_path ? m_stamp : std::optional<platform::FileStamp>();
     // A snapshot of the text as it is now: the worker encodes it while typing goes on.
     const PieceTree text = m_editor.text();
+    m_saving = true;
     m_fileJob->run<SaveOutcome>(
         [path, text, format, expected] { return writeDocument(path, text, format, expected); },
         [this, path, format](SaveOutcome outcome) { saveFinished(path, format, outcome); });
@@ -136,6 +145,12 @@ void Document::startSave(const QString &path, const TextFormat &format)
 void Document::saveFinished(const QString &path, const TextFormat &format,
                             const SaveOutcome &outcome)
 {
+    m_saving = false;
+    // After Exit no question or message comes up, and nothing is saved again.
+    if (m_stopped) {
+        emit stoppedForExit();
+        return;
+    }
     if (outcome.changedOnDisk) {
         if (m_messageBoxes.confirm(dialogParent(), tr("Save"),
                                    DocumentMessages::changedOnDisk(path), tr("Overwrite"))) {
@@ -170,6 +185,8 @@ void Document::saveFinished(const QString &path, const TextFormat &format,
 
 void Document::saveElsewhere(const TextFormat &format)
 {
+    if (m_stopped)
+        return;
     if (const std::optional<QString> otherPath = m_askSaveName())
         startSave(*otherPath, format);
 }

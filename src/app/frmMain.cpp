@@ -200,6 +200,7 @@ void frmMain::Unload()
     hide();
     trayIcon().setEnabled(false);
     trayIcon().remove();
+    emit unloading();
     connect(m_document, &Document::stoppedForExit, this, &frmMain::unloaded);
     m_document->stopForExit();
 }

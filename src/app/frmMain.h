@@ -71,6 +71,9 @@ public:
     Document &document() const { return *m_document; }
 
 signals:
+    // Exit has begun: the window and the tray icon are gone, and the program no longer takes
+    // commands, though a save may still be finishing.
+    void unloading();
     // The window has been unloaded and no save is under way any more: the program ends when
     // this is emitted.
     void unloaded();

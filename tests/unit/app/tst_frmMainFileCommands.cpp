@@ -212,6 +212,7 @@ void tst_frmMainFileCommands::exitWhileFileIsWritten()
     QVERIFY(QTest::qWaitForWindowExposed(&w.form));
     const QString file = path(u"doc.txt"_s);
     w.form.txt().setPlainText(u"typed"_s);
+    QSignalSpy unloading(&w.form, &frmMain::unloading);
     QSignalSpy unloaded(&w.form, &frmMain::unloaded);
 
     PoolBlocker blocker;
@@ -222,6 +223,7 @@ void tst_frmMainFileCommands::exitWhileFileIsWritten()
     QVERIFY2(!blocker.wentOnByItself(), "Exit waited for the file system");
     QVERIFY(!w.form.isVisible());
     QVERIFY(w.platform.trayIcon.removed);
+    QCOMPARE(unloading.size(), 1);
     QCOMPARE(unloaded.size(), 0);
     w.platform.trayIcon.clickLeft();
     w.form.bringForward();

@@ -36,9 +36,12 @@ int main(int argc, char *argv[])
     DesktopPlatform platform;
     frmMain window(platform.services());
     QObject::connect(&window, &frmMain::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
-    // The same command as a left click on the tray icon: show, raise and activate.
+    // A start after Exit gets a Tavlo of its own, even while this one finishes a save.
+    QObject::connect(&window, &frmMain::unloading, &instance, &SingleInstance::release);
+    // Like a left click on the tray icon: show, raise and activate; the About box while it is
+    // open.
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
-                     &frmMain::trayIcon_LeftClick);
+                     &frmMain::bringForward);
     window.Form_Load();
     window.show();
     return app.exec();

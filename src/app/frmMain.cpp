@@ -195,10 +195,14 @@ void frmMain::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    m_document->stopForExit();
     Form_Unload();
+    // Exit takes Tavlo off the screen at once, also while a save is still writing the file.
     hide();
-    emit unloaded();
+    trayIcon().setEnabled(false);
+    trayIcon().remove();
+    emit unloading();
+    connect(m_document, &Document::stoppedForExit, this, &frmMain::unloaded);
+    m_document->stopForExit();
 }
 
 double frmMain::dpiX() const

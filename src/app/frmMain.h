@@ -55,6 +55,9 @@ public:
     void mnuTrayItem_Click(short Index);
     void trayIcon_LeftClick();
     void trayIcon_RightClick();
+    // Another start of the program asked for Tavlo: the window comes forward as from a tray
+    // click, or the About box does while it is open.
+    void bringForward();
 
     // Flips always-on-top: the check mark of "&Always on top" and the window-manager state.
     void OnTop();
@@ -68,7 +71,11 @@ public:
     Document &document() const { return *m_document; }
 
 signals:
-    // The window has been unloaded; the program ends when this is emitted.
+    // Exit has begun: the window and the tray icon are gone, and the program no longer takes
+    // commands, though a save may still be finishing.
+    void unloading();
+    // The window has been unloaded and no save is under way any more: the program ends when
+    // this is emitted.
     void unloaded();
 
 protected:

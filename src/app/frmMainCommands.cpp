@@ -29,6 +29,22 @@ void frmMain::trayIcon_LeftClick()
     showFromTray();
 }
 
+void frmMain::bringForward()
+{
+    // Tavlo is ending and only waits for a save to reach the disk.
+    if (m_unloaded)
+        return;
+    // The window cannot be used while the modal box is open, and a tray click would leave it
+    // where it is too; the box is what the user has to answer.
+    if (m_about) {
+        m_about->setWindowState(m_about->windowState() & ~Qt::WindowMinimized);
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    showFromTray();
+}
+
 void frmMain::mnuFileItem_Click(short Index)
 {
     switch (Index) {

@@ -15,6 +15,8 @@ public:
     virtual QString toolTipText() const = 0;
     // Whether the desktop has a notification area that can show the icon right now.
     virtual bool isTrayAvailable() const = 0;
+    // Takes the icon out of the notification area for good: the program is ending.
+    virtual void remove() = 0;
 
     // The on/off switch: while it is off no click on the icon is acted upon.
     void setEnabled(bool on) { m_enabled = on; }

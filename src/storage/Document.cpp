@@ -32,15 +32,20 @@ QWidget *Document::dialogParent() const
     return m_editor.window();
 }
 
+// Waiting here would freeze the window on a slow or hung file system, and the window is to go
+// at once; the save's result comes back on its own, and only then is nothing left to wait for.
 void Document::stopForExit()
 {
+    if (m_stopped)
+        return;
     m_stopped = true;
-    m_fileJob->waitForFinished();
+    if (!m_saving)
+        emit stoppedForExit();
 }
 
 void Document::clear()
 {
-    if (isBusy())
+    if (m_stopped || isBusy())
         return;
     m_editor.setText(PieceTree());
     setFile(QString(), TextFormat(), std::nullopt);
@@ -60,7 +65,7 @@ void Document::setFile(const QString &path, const TextFormat &format,
 
 void Document::open(const QString &path)
 {
-    if (isBusy())
+    if (m_stopped || isBusy())
         return;
     // No typing into a text that is about to be replaced.
     m_editor.setReadOnly(true);
@@ -105,7 +110,7 @@ void Document::openFinished(const QString &path, const OpenOutcome &outcome)
 
 void Document::save(const QString &path)
 {
-    if (isBusy() || !agreesToChangeBytes(path))
+    if (m_stopped || isBusy() || !agreesToChangeBytes(path))
         return;
     startSave(path, m_format, expectedAt(path));
 }
@@ -135,8 +140,12 @@ platform::ExpectedFile Document::expectedAt(const QString &path) const
 void Document::startSave(const QString &path, const TextFormat &format,
                          const platform::ExpectedFile &expected)
 {
+    // The program may have been told to end while a question before this save was open.
+    if (m_stopped)
+        return;
     // A snapshot of the text as it is now: the worker encodes it while typing goes on.
     const PieceTree text = m_editor.text();
+    m_saving = true;
     m_fileJob->run<SaveOutcome>(
         [path, text, format, expected] { return writeDocument(path, text, format, expected); },
         [this, path, format, expected](SaveOutcome outcome) {
@@ -147,6 +156,12 @@ void Document::startSave(const QString &path, const TextFormat &format,
 void Document::saveFinished(const QString &path, const TextFormat &format,
                             const platform::ExpectedFile &expected, const SaveOutcome &outcome)
 {
+    m_saving = false;
+    // After Exit no question or message comes up, and nothing is saved again.
+    if (m_stopped) {
+        emit stoppedForExit();
+        return;
+    }
     if (outcome.changedOnDisk) {
         const QString question = expected.stamp ? DocumentMessages::changedOnDisk(path)
                                                 : DocumentMessages::appearedOnDisk(path);
@@ -203,6 +218,8 @@ void Document::offerEncodingThatHoldsAll(const QString &path, const TextFormat &
 
 void Document::saveElsewhere(const TextFormat &format)
 {
+    if (m_stopped)
+        return;
     if (const std::optional<QString> otherPath = m_askSaveName())
         startSave(*otherPath, format, expectedAt(*otherPath));
 }

@@ -43,12 +43,16 @@ public:
     // How the text becomes bytes: the encoding and line ends of the file it came from, or those
     // of a new note.
     const TextFormat &format() const { return m_format; }
-    // Before the program ends: a save under way finishes, so its file is whole; the text of an
-    // Open under way is of no more use.
+    // Before the program ends; returns at once. From now on nothing is shown and no command
+    // starts anything. A save under way goes on, so that its file gets the whole new text, or
+    // keeps the whole old one should it fail; the text of an Open under way is of no more use.
     void stopForExit();
 
 signals:
     void busyChanged();
+    // After stopForExit(), once no save is under way: at once, or when the save's worker is
+    // done with the file.
+    void stoppedForExit();
     // The document took a name, or took its name again: an Open or a Save succeeded, or Clear
     // made it new.
     void pathChanged(const QString &path);
@@ -84,4 +88,6 @@ private:
     // Cleared once a save went through.
     bool m_endsInHalfCharacter = false;
     bool m_stopped = false;
+    // From the start of a save until its result has come back.
+    bool m_saving = false;
 };

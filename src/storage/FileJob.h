@@ -24,7 +24,7 @@ public:
 
     // From the start of an operation until its result has been handed back.
     bool isRunning() const { return m_busy; }
-    // Lets a running operation finish, e.g. before the program ends in the middle of a save.
+    // Lets a running operation finish.
     void waitForFinished() { m_worker.waitForFinished(); }
 
     template <typename Result>

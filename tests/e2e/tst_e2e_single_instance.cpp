@@ -40,6 +40,7 @@ class TestSingleInstance : public QObject {
 private slots:
     void initTestCase();
     void secondStartShowsTheHiddenWindowAndEnds();
+    void secondStartBringsBackTheOpenAbout();
     void startAfterACrashRuns();
 
 private:
@@ -81,6 +82,34 @@ void TestSingleInstance::secondStartShowsTheHiddenWindowAndEnds()
         QVERIFY2(own.contains(shown), "a window of another Tavlo is on the screen");
     // The window that came forward holds the note typed before it was hidden.
     QCOMPARE(copyFocusedText(), QStringLiteral("the only note"));
+}
+
+void TestSingleInstance::secondStartBringsBackTheOpenAbout()
+{
+    TavloProcess first;
+    QVERIFY(first.start());
+    const QString window = first.mainWindow();
+    QVERIFY(first.openFileMenu());
+    QVERIFY(first.pick(QStringLiteral("h")));
+    QVERIFY(waitFor([&] { return !isViewable(window); }));
+    QVERIFY(first.openTrayMenu());
+    QVERIFY(first.pick(QStringLiteral("b")));
+    QString about;
+    QVERIFY(waitFor([&] {
+        about = activeWindow();
+        return first.windows().contains(about) &&
+               desktop::property(about, QStringLiteral("WM_NAME")).contains(QLatin1String("About"));
+    }));
+    // Out of sight, as when the user turned to another program.
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), about});
+    QVERIFY(waitFor([&] { return !isViewable(about); }));
+
+    TavloStart second;
+    QVERIFY(second.start());
+    QVERIFY2(second.waitForExit(15000), "the second start is still running");
+    QVERIFY(waitFor([&] { return isViewable(about) && activeWindow() == about; }));
+    screenshot(QStringLiteral("about-brought-back-by-second-start"));
+    QVERIFY(!isViewable(window));
 }
 
 void TestSingleInstance::startAfterACrashRuns()

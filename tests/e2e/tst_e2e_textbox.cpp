@@ -126,6 +126,7 @@ class TestTextBox : public QObject {
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
     void typingIsReadByAScreenReader();
@@ -149,6 +150,13 @@ void TestTextBox::initTestCase()
                              {QStringLiteral("--launch-immediately")});
     QVERIFY(m_accessibilityBus.waitForStarted());
     qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+}
+
+// Asked to end, the launcher stops the bus daemon it started; killed, it would leave it running.
+void TestTextBox::cleanupTestCase()
+{
+    m_accessibilityBus.terminate();
+    QVERIFY(m_accessibilityBus.waitForFinished(20000));
 }
 
 void TestTextBox::init()
@@ -205,19 +213,21 @@ void TestTextBox::primarySelectionBothWays()
          QStringLiteral("2"), QStringLiteral("1")});
     QVERIFY2(waitFor([&] { return primarySelection() == QLatin1String("pick"); }),
              qPrintable(primarySelection()));
-    // Another program's selection goes in with a middle click at the click's place.
+    // Another program's selection goes in with a middle click at the click's place. The owner
+    // stays in the foreground, so that the test can end it.
     QProcess owner;
-    owner.start(QStringLiteral("xclip"),
-                {QStringLiteral("-i"), QStringLiteral("-selection"), QStringLiteral("primary")});
+    owner.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-i"),
+                                          QStringLiteral("-selection"), QStringLiteral("primary")});
     owner.write("from elsewhere ");
     owner.closeWriteChannel();
-    QVERIFY(owner.waitForFinished());
     QVERIFY(waitFor([&] { return primarySelection() == QLatin1String("from elsewhere "); }));
     clickAt(m_editor.topLeft() + QPoint(5, 12), 2);
     ReadNote note;
     QVERIFY(waitFor(
         [&] { return (note = readByAtSpi()).text == QLatin1String("from elsewhere pick word"); },
         20000));
+    owner.terminate();
+    QVERIFY(owner.waitForFinished());
     // A selection made with keys is the primary selection too.
     key(QStringLiteral("ctrl+End"));
     key(QStringLiteral("Return"));

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a private X desktop: Xvfb with the fluxbox window manager, whose toolbar holds
-# a system tray. Everything started here is stopped when the command ends.
+# a system tray. Everything started here is stopped when the command ends, and so is whatever the
+# command left running, which fails the run.
 set -euo pipefail
+# shellcheck source=test-processes.sh source-path=SCRIPTDIR
+source "$(dirname "${BASH_SOURCE[0]}")/test-processes.sh"
 
 work=$(mktemp -d)
+marked=0
 xvfb_pid=""
 wm_pid=""
 stop() {
@@ -15,12 +19,18 @@ stop() {
     kill -9 "$pid" 2>/dev/null || true
 }
 cleanup() {
+    local status=$?
     if [ -z "$wm_pid" ] && [ -s "$work/wm.pid" ]; then wm_pid=$(cat "$work/wm.pid"); fi
     stop "$wm_pid"
     stop "$xvfb_pid"
+    if [ "$marked" = 1 ] && ! stop_marked_processes && [ "$status" = 0 ]; then status=1; fi
     rm -rf "$work"
+    exit "$status"
 }
 trap cleanup EXIT
+# Stopped from outside (a timeout), the run still stops what it started.
+trap 'exit 143' TERM
+trap 'exit 130' INT
 
 Xvfb -displayfd 3 -screen 0 "${TAVLO_TEST_SCREEN:-1280x800x24}" -nolisten tcp -dpi 96 \
     3>"$work/display" >"$work/xvfb.log" 2>&1 &
@@ -79,4 +89,5 @@ fi
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE
 export DBUS_SESSION_BUS_ADDRESS=disabled:
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
+if mark_test_processes; then marked=1; fi
 "$@"

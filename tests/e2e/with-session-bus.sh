@@ -1,19 +1,29 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command with a private D-Bus session bus of its own, which ends with the command. The bus
-# has no service files, so nothing of the machine is started on it by activation.
+# has no service files, so nothing of the machine is started on it by activation. Run on its own,
+# it also stops whatever the command left running, which fails the run.
 set -euo pipefail
+# shellcheck source=test-processes.sh source-path=SCRIPTDIR
+source "$(dirname "${BASH_SOURCE[0]}")/test-processes.sh"
 
 work=$(mktemp -d)
 bus_pid=""
+marked=0
 cleanup() {
+    local status=$?
     if [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null; then
         for _ in $(seq 40); do kill -0 "$bus_pid" 2>/dev/null || break; sleep 0.05; done
         kill -9 "$bus_pid" 2>/dev/null || true
     fi
+    if [ "$marked" = 1 ] && ! stop_marked_processes && [ "$status" = 0 ]; then status=1; fi
     rm -rf "$work"
+    exit "$status"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
+if mark_test_processes; then marked=1; fi
 
 cat >"$work/bus.conf" <<CONF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"

@@ -25,12 +25,14 @@ public:
     void setToolTipText(const QString &text) override { m_toolTip = text; }
     QString toolTipText() const override { return m_toolTip; }
     bool isTrayAvailable() const override { return trayAvailable; }
+    void remove() override { removed = true; }
 
     // What a click on the real icon would report.
     void clickLeft() { reportLeftClick(); }
     void clickRight() { reportRightClick(); }
 
     bool trayAvailable = true;
+    bool removed = false;
 
 private:
     QString m_toolTip;

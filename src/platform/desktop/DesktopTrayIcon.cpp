@@ -34,6 +34,11 @@ bool DesktopTrayIcon::isTrayAvailable() const
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
+void DesktopTrayIcon::remove()
+{
+    m_icon.hide();
+}
+
 void DesktopTrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {

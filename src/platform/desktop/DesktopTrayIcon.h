@@ -14,6 +14,7 @@ public:
     void setToolTipText(const QString &text) override;
     QString toolTipText() const override;
     bool isTrayAvailable() const override;
+    void remove() override;
 
 private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);

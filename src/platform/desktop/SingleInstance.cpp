@@ -47,8 +47,12 @@ SingleInstance::Claim SingleInstance::claim(const QString &busName)
         const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
             bus.interface()->registerService(busName);
         // A bus whose policy refuses the name is treated like no bus.
-        if (!reply.isValid() || reply.value() == QDBusConnectionInterface::ServiceRegistered)
+        if (!reply.isValid())
             return Claim::Run;
+        if (reply.value() == QDBusConnectionInterface::ServiceRegistered) {
+            m_busName = busName;
+            return Claim::Run;
+        }
         const QDBusMessage answer = callActivate(bus, busName);
         if (answer.type() == QDBusMessage::ReplyMessage)
             return Claim::HandedOver;
@@ -59,6 +63,16 @@ SingleInstance::Claim SingleInstance::claim(const QString &busName)
         }
     }
     return Claim::Unanswered;
+}
+
+void SingleInstance::release()
+{
+    if (m_busName.isEmpty())
+        return;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.unregisterService(m_busName);
+    bus.unregisterObject(ObjectPath);
+    m_busName.clear();
 }
 
 void SingleInstance::Activate()

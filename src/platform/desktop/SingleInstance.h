@@ -25,6 +25,9 @@ public:
     // Takes busName (see instanceBusName) for this process or hands over to its owner. An empty
     // name, or no reachable session bus, means Run: Tavlo starts as if it were alone.
     Claim claim(const QString &busName);
+    // Gives the name up, so that a later start runs a Tavlo of its own: this one is ending,
+    // though it may still be finishing a save out of sight.
+    void release();
 
 public slots:
     // The method on the bus, called by a later start of Tavlo on the same display.
@@ -33,4 +36,8 @@ public slots:
 signals:
     // Another start asked for the window to be shown, raised and activated.
     void activationRequested();
+
+private:
+    // The name this process owns; empty when it owns none.
+    QString m_busName;
 };

@@ -3,13 +3,12 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThreadPool>
 
 #include "FakePlatform.h"
+#include "PoolBlocker.h"
 #include "StorageTestFiles.h"
 #include "app/MenuDesign.h"
 #include "app/frmMain.h"
@@ -67,42 +66,6 @@ struct Window {
     }
 };
 
-// Keeps the only worker thread busy, so that a file job stays queued until release().
-class PoolBlocker {
-public:
-    PoolBlocker()
-        : m_oldMax(QThreadPool::globalInstance()->maxThreadCount())
-    {
-        QThreadPool::globalInstance()->setMaxThreadCount(1);
-        // Shared with the task: it may still be inside acquire() when a failed test returns.
-        QThreadPool::globalInstance()->start([gate = m_gate] {
-            gate->started.release();
-            gate->open.acquire();
-        });
-        m_gate->started.acquire();
-    }
-    ~PoolBlocker()
-    {
-        release();
-        QThreadPool::globalInstance()->setMaxThreadCount(m_oldMax);
-    }
-    void release()
-    {
-        if (!m_released)
-            m_gate->open.release();
-        m_released = true;
-    }
-
-private:
-    struct Gate {
-        QSemaphore started;
-        QSemaphore open;
-    };
-    std::shared_ptr<Gate> m_gate = std::make_shared<Gate>();
-    int m_oldMax;
-    bool m_released = false;
-};
-
 } // namespace
 
 // The window's side of the document commands: the dialogs it shows, the commands it turns off
@@ -117,6 +80,7 @@ private slots:
     void dialogSettings();
     void commandsWaitForRunningJob();
     void exitWhileFileIsRead();
+    void exitWhileFileIsWritten();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -219,7 +183,7 @@ void tst_frmMainFileCommands::commandsWaitForRunningJob()
     QCOMPARE(entries(), QStringList{u"doc.txt"_s});
 }
 
-// Exit waits for the file being read, and what it read is of no more use.
+// Exit during an Open: what is read is of no more use.
 void tst_frmMainFileCommands::exitWhileFileIsRead()
 {
     Window w;
@@ -237,6 +201,38 @@ void tst_frmMainFileCommands::exitWhileFileIsRead()
     QVERIFY(QTest::qWaitFor([&] { return !w.form.document().isBusy(); }, 5000));
     QCOMPARE(w.text(), u"typed"_s);
     QCOMPARE(w.path(), QString());
+}
+
+// Exit takes the window and the tray icon away at once; the program ends once the file is
+// written, and nothing brings the window back meanwhile.
+void tst_frmMainFileCommands::exitWhileFileIsWritten()
+{
+    Window w;
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    const QString file = path(u"doc.txt"_s);
+    w.form.txt().setPlainText(u"typed"_s);
+    QSignalSpy unloading(&w.form, &frmMain::unloading);
+    QSignalSpy unloaded(&w.form, &frmMain::unloaded);
+
+    PoolBlocker blocker;
+    w.dialogs().answers.push_back(file);
+    w.form.mnuFileItem_Click(FileSave);
+    QVERIFY(w.form.document().isBusy());
+    w.form.mnuFileItem_Click(FileExit);
+    QVERIFY2(!blocker.wentOnByItself(), "Exit waited for the file system");
+    QVERIFY(!w.form.isVisible());
+    QVERIFY(w.platform.trayIcon.removed);
+    QCOMPARE(unloading.size(), 1);
+    QCOMPARE(unloaded.size(), 0);
+    w.platform.trayIcon.clickLeft();
+    w.form.bringForward();
+    QVERIFY(!w.form.isVisible());
+
+    blocker.release();
+    QTRY_COMPARE_WITH_TIMEOUT(unloaded.size(), 1, 20000);
+    QCOMPARE(contents(file), "typed\r\n"_ba);
+    QVERIFY(!w.form.isVisible());
 }
 
 QTEST_MAIN(tst_frmMainFileCommands)

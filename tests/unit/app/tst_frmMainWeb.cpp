@@ -89,6 +89,8 @@ private slots:
     void aboutOpenedWhileShownLeavesTheWindowShown();
     void unloadClosesTheOpenAbout_data();
     void unloadClosesTheOpenAbout();
+    void bringingForwardRaisesTheOpenAbout_data();
+    void bringingForwardRaisesTheOpenAbout();
 
 private:
     enum Pick { Command, MenuAction };
@@ -319,6 +321,47 @@ void tst_frmMainWeb::unloadClosesTheOpenAbout()
     QVERIFY(QApplication::activeModalWidget() == nullptr);
     QVERIFY(m_platform->trayIcon.isEnabled());
     QCOMPARE(unloaded.count(), fromFrame ? 1 : 0);
+}
+
+void tst_frmMainWeb::bringingForwardRaisesTheOpenAbout_data()
+{
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("window hidden") << true;
+    QTest::newRow("window shown") << false;
+}
+
+void tst_frmMainWeb::bringingForwardRaisesTheOpenAbout()
+{
+    QFETCH(bool, hidden);
+    if (hidden) {
+        hideMainWindow();
+    } else {
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    }
+
+    bool otherWasActive = false;
+    bool boxCameForward = false;
+    bool shownWhileOpen = !hidden;
+    const AboutRun run = runAbout([&] { m_form->mnuTrayItem_Click(TrayAbout); },
+                                  [&](frmAbout &box) {
+                                      // Another program's window has the focus when the second
+                                      // start asks.
+                                      QWidget other;
+                                      other.show();
+                                      otherWasActive = QTest::qWaitForWindowActive(&other);
+                                      m_form->bringForward();
+                                      boxCameForward = QTest::qWaitFor(
+                                          [&] { return QApplication::activeWindow() == &box; });
+                                      shownWhileOpen = m_form->isVisible();
+                                      QTest::mouseClick(box.cmd(), Qt::LeftButton);
+                                  });
+
+    QVERIFY(run.opened);
+    QVERIFY2(!run.closedByFallback, "a click on Ok did not close the box");
+    QVERIFY(otherWasActive);
+    QVERIFY(boxCameForward);
+    QCOMPARE(shownWhileOpen, !hidden);
 }
 
 QTEST_MAIN(tst_frmMainWeb)

@@ -67,7 +67,8 @@ void frmMain::createControls()
     m_txt->setAccessibleName(tr("Note"));
     m_txt->setFont(editorFont());
     setGeometryTwips(*m_txt, MainDesign::txt);
-    m_document = new Document(*m_txt, m_platform.messageBoxes, [this] { return askSaveName(); });
+    m_document =
+        new Document(*m_txt, *m_txt, m_platform.messageBoxes, [this] { return askSaveName(); });
 
     m_pic = new PictureBox(artwork::icon(QStringLiteral("corner")), this);
     m_pic->setObjectName(QStringLiteral("pic"));

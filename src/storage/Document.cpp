@@ -6,15 +6,19 @@
 #include "storage/DocumentMessages.h"
 #include "storage/FileJob.h"
 #include "storage/OpenProgress.h"
-#include "textbox/TextBox.h"
+#include "text/TextEditor.h"
 
-Document::Document(TextBox &editor, MessageBoxes &messageBoxes, AskSaveName askSaveName)
-    : QObject(&editor)
+#include <QAbstractScrollArea>
+
+Document::Document(TextEditor &editor, QAbstractScrollArea &box, MessageBoxes &messageBoxes,
+                   AskSaveName askSaveName)
+    : QObject(&box)
     , m_editor(editor)
+    , m_box(box)
     , m_messageBoxes(messageBoxes)
     , m_askSaveName(std::move(askSaveName))
     , m_fileJob(new FileJob(this))
-    , m_progress(new OpenProgress(editor))
+    , m_progress(new OpenProgress(box))
 {
     connect(m_fileJob, &FileJob::runningChanged, this, &Document::busyChanged);
     m_editor.setLineEnd(lineEndCharacters(m_format.lineEnd).toString());
@@ -29,7 +33,7 @@ bool Document::isBusy() const
 
 QWidget *Document::dialogParent() const
 {
-    return m_editor.window();
+    return m_box.window();
 }
 
 // Waiting here would freeze the window on a slow or hung file system, and the window is to go
@@ -101,7 +105,7 @@ void Document::openFinished(const QString &path, const OpenOutcome &outcome)
     m_editor.setText(outcome.text);
     setFile(path, outcome.document.format, outcome.read.stamp);
     m_endsInHalfCharacter = outcome.document.incompleteLastCharacter;
-    m_editor.setFocus();
+    m_box.setFocus();
     if (m_endsInHalfCharacter) {
         m_messageBoxes.warn(dialogParent(), tr("Open"),
                             DocumentMessages::incompleteLastCharacter(path));

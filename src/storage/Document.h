@@ -15,7 +15,8 @@ class FileJob;
 class MessageBoxes;
 class OpenProgress;
 class PieceTree;
-class TextBox;
+class QAbstractScrollArea;
+class TextEditor;
 struct OpenOutcome;
 struct SaveOutcome;
 
@@ -28,7 +29,10 @@ public:
     // Asks the user for a name to save under; nothing when the user cancelled.
     using AskSaveName = std::function<std::optional<QString>()>;
 
-    Document(TextBox &editor, MessageBoxes &messageBoxes, AskSaveName askSaveName);
+    // editor holds the text; box is the widget that shows it, which the progress of an Open
+    // lies over and the dialogs belong to (for the note, both are its text box).
+    Document(TextEditor &editor, QAbstractScrollArea &box, MessageBoxes &messageBoxes,
+             AskSaveName askSaveName);
     ~Document() override;
 
     // Each command returns at once; while isBusy(), new commands are ignored.
@@ -74,7 +78,8 @@ private:
     void setFile(const QString &path, const TextFormat &format,
                  const std::optional<platform::FileStamp> &stamp);
 
-    TextBox &m_editor;
+    TextEditor &m_editor;
+    QAbstractScrollArea &m_box;
     MessageBoxes &m_messageBoxes;
     const AskSaveName m_askSaveName;
     FileJob *const m_fileJob;

@@ -3,6 +3,7 @@
 
 #include "text/PieceTree.h"
 #include "text/TextDocument.h"
+#include "text/TextEditor.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -20,7 +21,7 @@ class TextView;
 // given, line ends included: Enter inserts lineEnd(), and pasted or dropped line ends become it.
 //
 // Offsets are in UTF-16 units from the start of the text.
-class TextBox : public QAbstractScrollArea {
+class TextBox : public QAbstractScrollArea, public TextEditor {
     Q_OBJECT
 public:
     explicit TextBox(QWidget *parent = nullptr);
@@ -30,18 +31,18 @@ public:
     QString toPlainText() const;
     // Replaces the text; the caret goes to the start and the undo history is forgotten.
     void setPlainText(const QString &text);
-    void setText(PieceTree text);
+    void setText(PieceTree text) override;
     // The text as it is now, for reading on another thread while editing goes on.
-    const PieceTree &text() const { return m_document.text(); }
+    const PieceTree &text() const override { return m_document.text(); }
     // The document the box shows and edits; every change of the text goes through it.
     const TextDocument &document() const { return m_document; }
 
     // What Enter inserts, and what line ends of pasted text become: "\n", "\r\n" or "\r".
     QString lineEnd() const { return m_document.lineEnd(); }
-    void setLineEnd(const QString &lineEnd) { m_document.setLineEnd(lineEnd); }
+    void setLineEnd(const QString &lineEnd) override { m_document.setLineEnd(lineEnd); }
 
     bool isReadOnly() const { return m_readOnly; }
-    void setReadOnly(bool readOnly);
+    void setReadOnly(bool readOnly) override;
 
     qsizetype cursorPosition() const { return m_cursor; }
     qsizetype anchorPosition() const { return m_anchor; }

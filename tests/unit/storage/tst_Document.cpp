@@ -30,7 +30,7 @@ struct Doc {
     std::deque<std::optional<QString>> saveNames;
     int saveNameRequests = 0;
     TextBox editor;
-    Document document{editor, messageBoxes, [this] {
+    Document document{editor, editor, messageBoxes, [this] {
                           return askSaveName();
                       }};
 

@@ -61,7 +61,7 @@ void tst_EditorRoundTrip::openThenSaveKeepsBytes()
     QVERIFY(testFiles::put(file, bytes));
     FakeMessageBoxes messageBoxes;
     TextBox box;
-    Document document(box, messageBoxes, [] { return std::optional<QString>(); });
+    Document document(box, box, messageBoxes, [] { return std::optional<QString>(); });
     const auto settled = [&document] {
         return QTest::qWaitFor([&document] { return !document.isBusy(); }, 5000);
     };

@@ -26,7 +26,7 @@ struct Doc {
     FakeMessageBoxes messageBoxes;
     int saveNameRequests = 0;
     TextBox editor;
-    Document document{editor, messageBoxes, [this] {
+    Document document{editor, editor, messageBoxes, [this] {
                           ++saveNameRequests;
                           return std::optional<QString>();
                       }};

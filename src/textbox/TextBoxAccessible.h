@@ -3,6 +3,7 @@
 
 #include <QAccessibleWidget>
 
+#include <functional>
 #include <memory>
 
 class PieceTree;
@@ -83,3 +84,15 @@ void notifyReadOnlyChanged(TextBox *box);
 std::unique_ptr<QAccessibleTextCursorEvent> textChangeEvent(TextBox *box, qsizetype position,
                                                             const PieceTree &before,
                                                             qsizetype removed, qsizetype inserted);
+
+// The bridge sends an event's text in one D-Bus message; D-Bus caps a message at 128 MiB, a bus
+// may set less (32 MiB is dbus-daemon's own default), and the bus drops the connection of a
+// program that passes its limit, which would leave the screen reader without the box. So a change
+// with more than piece units on a side is told as removals, then insertions, of at most piece units
+// each, never ending inside a surrogate pair: a client that applies them in turn stays in step.
+// send gets each event in order; a change within a piece is the one event above.
+constexpr qsizetype AccessibleEventPiece = 4 * 1024 * 1024; // at most 12 MiB of UTF-8
+void sendTextChange(TextBox *box, qsizetype position, const PieceTree &before, qsizetype removed,
+                    qsizetype inserted,
+                    const std::function<void(QAccessibleTextCursorEvent &)> &send,
+                    qsizetype piece = AccessibleEventPiece);

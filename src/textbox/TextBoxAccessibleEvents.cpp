@@ -11,6 +11,16 @@ int toInt(qsizetype value)
     return int(std::min<qsizetype>(value, std::numeric_limits<int>::max()));
 }
 
+// At most piece of the left units from offset, never ending between the halves of a pair.
+qsizetype pieceLength(const PieceTree &text, qsizetype offset, qsizetype left, qsizetype piece)
+{
+    if (left <= piece)
+        return left;
+    const qsizetype end = offset + piece;
+    const bool splitsPair = text.at(end - 1).isHighSurrogate() && text.at(end).isLowSurrogate();
+    return splitsPair && piece > 1 ? piece - 1 : piece;
+}
+
 } // namespace
 
 std::unique_ptr<QAccessibleTextCursorEvent> textChangeEvent(TextBox *box, qsizetype position,
@@ -36,8 +46,36 @@ void notifyTextChanged(TextBox *box, qsizetype position, const PieceTree &before
 {
     if (!QAccessible::isActive())
         return;
-    if (const auto event = textChangeEvent(box, position, before, removed, inserted))
-        QAccessible::updateAccessibility(event.get());
+    sendTextChange(box, position, before, removed, inserted, [](QAccessibleTextCursorEvent &event) {
+        QAccessible::updateAccessibility(&event);
+    });
+}
+
+void sendTextChange(TextBox *box, qsizetype position, const PieceTree &before, qsizetype removed,
+                    qsizetype inserted,
+                    const std::function<void(QAccessibleTextCursorEvent &)> &send, qsizetype piece)
+{
+    if (removed <= piece && inserted <= piece) {
+        if (const auto event = textChangeEvent(box, position, before, removed, inserted))
+            send(*event);
+        return;
+    }
+    // Each removal takes the next piece of the old text from the same place.
+    for (qsizetype done = 0; done < removed;) {
+        const qsizetype length = pieceLength(before, position + done, removed - done, piece);
+        QAccessibleTextRemoveEvent event(box, toInt(position),
+                                         before.text(position + done, length));
+        send(event);
+        done += length;
+    }
+    const PieceTree &after = box->text();
+    for (qsizetype done = 0; done < inserted;) {
+        const qsizetype length = pieceLength(after, position + done, inserted - done, piece);
+        QAccessibleTextInsertEvent event(box, toInt(position + done),
+                                         after.text(position + done, length));
+        send(event);
+        done += length;
+    }
 }
 
 void notifyCursorMoved(TextBox *box)

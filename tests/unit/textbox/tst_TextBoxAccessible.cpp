@@ -83,6 +83,7 @@ private slots:
     void rightToLeftCharactersHaveTheirGlyphsExtents();
     void changeEvents_data();
     void changeEvents();
+    void largeChangesComeInPieces();
     void undoAndRedoTellTheStep();
     void newTextDropsTheSelectionAloud();
 };
@@ -421,6 +422,40 @@ void tst_TextBoxAccessible::changeEvents()
     QCOMPARE(event->object(), &box);
     QCOMPARE(change(*event), expected);
     QVERIFY(!textChangeEvent(&box, 1, box.text(), 0, 0));
+}
+
+// Applied in turn to the old text, the pieces give the new one, and none is over the size or
+// ends inside a surrogate pair.
+void tst_TextBoxAccessible::largeChangesComeInPieces()
+{
+    const QString before = QStringLiteral("a012\U0001F6003456789b");
+    const QString after = QStringLiteral("aXY\U0001F44DZWVUb");
+    TextBox box;
+    box.setPlainText(after);
+    QString copy = before;
+    QStringList pieces;
+    sendTextChange(
+        &box, 1, PieceTree(before), before.size() - 2, after.size() - 2,
+        [&](QAccessibleTextCursorEvent &event) {
+            QString text;
+            if (event.type() == QAccessible::TextRemoved) {
+                auto &remove = static_cast<QAccessibleTextRemoveEvent &>(event);
+                text = remove.textRemoved();
+                QCOMPARE(copy.mid(remove.changePosition(), text.size()), text);
+                copy.remove(remove.changePosition(), text.size());
+            } else {
+                QCOMPARE(int(event.type()), int(QAccessible::TextInserted));
+                auto &insert = static_cast<QAccessibleTextInsertEvent &>(event);
+                text = insert.textInserted();
+                copy.insert(insert.changePosition(), text);
+            }
+            pieces << text;
+        },
+        4);
+    QCOMPARE(copy, after);
+    QCOMPARE(pieces, (QStringList{QStringLiteral("012"), QStringLiteral("\U0001F60034"),
+                                  QStringLiteral("5678"), QStringLiteral("9"),
+                                  QStringLiteral("XY\U0001F44D"), QStringLiteral("ZWVU")}));
 }
 
 void tst_TextBoxAccessible::undoAndRedoTellTheStep()

@@ -115,6 +115,20 @@ qsizetype characterEdge(const PieceTree &text, qsizetype offset, bool forward)
     return inside ? offset + (forward ? 1 : -1) : offset;
 }
 
+qsizetype characterStart(const PieceTree &text, qsizetype offset)
+{
+    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    if (offset == 0 || offset == text.length())
+        return offset;
+    return previousCharacter(text, nextCharacter(text, offset));
+}
+
+qsizetype characterEnd(const PieceTree &text, qsizetype offset)
+{
+    const qsizetype start = characterStart(text, offset);
+    return start == offset ? start : nextCharacter(text, start);
+}
+
 qsizetype nextWord(const PieceTree &text, qsizetype offset)
 {
     offset = std::clamp<qsizetype>(offset, 0, text.length());

@@ -19,6 +19,11 @@ qsizetype previousCharacter(const PieceTree &text, qsizetype offset);
 // stand and no edit may cut: then the end of the pair or CR LF when forward, else its start.
 qsizetype characterEdge(const PieceTree &text, qsizetype offset, bool forward);
 
+// The start and the end of the character (a whole cluster) that offset falls in; offset itself
+// where it is a character's edge already. For positions from outside, which may fall anywhere.
+qsizetype characterStart(const PieceTree &text, qsizetype offset);
+qsizetype characterEnd(const PieceTree &text, qsizetype offset);
+
 // Ctrl+Right and Ctrl+Left, as a plain text box moves them.
 qsizetype nextWord(const PieceTree &text, qsizetype offset);
 qsizetype previousWord(const PieceTree &text, qsizetype offset);

@@ -107,31 +107,15 @@ QString TextBox::selectedText() const
     return m_text.text(selectionStart(), selectionEnd() - selectionStart());
 }
 
-// Positions from outside (screen readers, input methods, callers) may fall between CR and LF, the
-// halves of a surrogate pair or inside a cluster; they go back to the character's start, where an
-// edit cannot split it.
-qsizetype TextBox::characterStartAt(qsizetype position) const
-{
-    position = std::clamp<qsizetype>(position, 0, m_text.length());
-    if (position == 0 || position == m_text.length())
-        return position;
-    using namespace textboundaries;
-    return previousCharacter(m_text, nextCharacter(m_text, position));
-}
-
-qsizetype TextBox::characterEndAt(qsizetype position) const
-{
-    const qsizetype start = characterStartAt(position);
-    return start == position ? start : textboundaries::nextCharacter(m_text, start);
-}
-
 void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
 {
     position = commitPreedit().moved(position);
     m_goalX = -1; // Up and Down start from the caret's new column; moveCaret() keeps its own.
     const qsizetype oldCursor = m_cursor;
     const qsizetype oldAnchor = m_anchor;
-    m_cursor = characterStartAt(position);
+    // A position from outside may fall inside a character; it goes to the character's start,
+    // where an edit cannot split it.
+    m_cursor = textboundaries::characterStart(m_text, position);
     if (!keepAnchor)
         m_anchor = m_cursor;
     caretMoved(oldCursor, oldAnchor);

@@ -139,8 +139,6 @@ private:
     // After an undo, a redo or a move: the caret goes where the step leaves it.
     void showStep(qsizetype oldCursor, const TextState &caret);
     TextState caretState() const { return TextState{PieceTree(), m_cursor, m_anchor}; }
-    qsizetype characterStartAt(qsizetype position) const;
-    qsizetype characterEndAt(qsizetype position) const;
     void placeSelection(qsizetype anchor, qsizetype cursor);
     // What committing the input method's composition did: inserted units at a position, which
     // moves positions after it along.

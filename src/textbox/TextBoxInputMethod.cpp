@@ -61,8 +61,9 @@ void TextBox::placeSelection(qsizetype anchor, qsizetype cursor)
     const qsizetype oldAnchor = m_anchor;
     m_goalX = -1;
     // A selection widens to whole characters; an empty one stays empty, at its character's start.
-    m_anchor = anchor > cursor ? characterEndAt(anchor) : characterStartAt(anchor);
-    m_cursor = cursor > anchor ? characterEndAt(cursor) : characterStartAt(cursor);
+    using namespace textboundaries;
+    m_anchor = anchor > cursor ? characterEnd(m_text, anchor) : characterStart(m_text, anchor);
+    m_cursor = cursor > anchor ? characterEnd(m_text, cursor) : characterStart(m_text, cursor);
     caretMoved(oldCursor, oldAnchor);
 }
 

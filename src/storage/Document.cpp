@@ -131,9 +131,12 @@ bool Document::agreesToChangeBytes(const QString &path)
 
 // Another program's changes are looked for only in the file the text came from, and a name that
 // had no file must still be free; a file chosen in the Save As dialog was already confirmed there.
+// Wherever the text goes, a file made for it is no more open than the one it came from.
 platform::ExpectedFile Document::expectedAt(const QString &path) const
 {
     platform::ExpectedFile expected;
+    if (m_stamp)
+        expected.permissions = m_stamp->permissions;
     if (path == m_path)
         expected.stamp = m_stamp;
     else
@@ -170,9 +173,9 @@ void Document::saveFinished(const QString &path, const TextFormat &format,
         const QString question = expected.stamp ? DocumentMessages::changedOnDisk(path)
                                                 : DocumentMessages::appearedOnDisk(path);
         if (m_messageBoxes.confirm(dialogParent(), tr("Save"), question, tr("Overwrite"))) {
-            platform::ExpectedFile anything;
-            anything.replaceAny = true;
-            startSave(path, format, anything);
+            platform::ExpectedFile agreed = expected;
+            agreed.replaceAny = true;
+            startSave(path, format, agreed);
         } else {
             saveElsewhere(format);
         }

@@ -23,13 +23,10 @@ qsizetype characterCount(const PieceTree &text, qsizetype from, qsizetype to)
 OpenOutcome readDocument(const QString &path)
 {
     OpenOutcome outcome;
+    outcome.read = openAndSave::readFile(path);
     // Only a name that is simply not there yet in an existing folder is a new file; any other
     // way of not finding it (a file in the path, a dangling link) is an error to report.
-    if (openAndSave::isNewFile(path)) {
-        outcome.missing = true;
-        return outcome;
-    }
-    outcome.read = openAndSave::readFile(path);
+    outcome.missing = outcome.read.missing;
     if (outcome.read.ok) {
         outcome.document = decodeDocument(outcome.read.bytes);
         outcome.read.bytes.clear();

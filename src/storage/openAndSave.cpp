@@ -4,17 +4,16 @@
 #include "platform/posix/PosixRead.h"
 #include "platform/posix/UndecodableNames.h"
 
-#include <QFileInfo>
-
 namespace openAndSave {
 
 ReadResult readFile(const QString &path)
 {
     if (platform::standsForUndecodableName(path))
-        return {false, {}, platform::undecodableNameText(), {}};
+        return {false, {}, platform::undecodableNameText(), {}, false};
     platform::FileContents contents = platform::readRegularFile(path, maxFileSize);
     const bool ok = contents.error.isEmpty();
-    return {ok, std::move(contents.bytes), std::move(contents.error), contents.stamp};
+    return {ok, std::move(contents.bytes), std::move(contents.error), contents.stamp,
+            contents.missing};
 }
 
 WriteResult writeFile(const QString &path, const QByteArray &bytes,
@@ -36,16 +35,10 @@ WriteResult writeFile(const QString &path, const QByteArray &bytes,
 
 WriteResult writeFile(const QString &path, const QByteArray &bytes)
 {
-    platform::ExpectedFile anything;
-    anything.replaceAny = true;
-    return writeFile(path, bytes, anything);
-}
-
-bool isNewFile(const QString &path)
-{
-    const QFileInfo info(path);
-    return !info.exists() && !info.isSymLink() && QFileInfo(info.absolutePath()).isDir() &&
-           !platform::standsForUndecodableName(path);
+    platform::ExpectedFile asOpened;
+    if (const std::optional<platform::FileStamp> stamp = platform::stampOfFileAt(path))
+        asOpened.stamp = stamp;
+    return writeFile(path, bytes, asOpened);
 }
 
 } // namespace openAndSave

@@ -19,10 +19,14 @@ struct ReadResult {
     QString error; // a short sentence, e.g. "It is a folder, not a file."
     // The file as it was read.
     platform::FileStamp stamp;
+    // Nothing has the name yet, in a folder that exists: a name that Open may take for a new
+    // document. A dangling link, a missing folder or an unusable name is an error instead.
+    bool missing = false;
 };
 
 // Never waits on a FIFO or device: anything but a regular file is refused, as is a path that
-// stands for a file name that is not valid UTF-8.
+// stands for a file name that is not valid UTF-8. A link in a shared folder such as /tmp is
+// followed only when it is the user's or the folder owner's, as on Save.
 ReadResult readFile(const QString &path);
 
 struct WriteResult {
@@ -38,18 +42,14 @@ struct WriteResult {
 
 // The old content stays whole whenever the write fails. Even when the process is killed part
 // way, the file holds the whole old or the whole new content, or "name.tavlo-backup" beside it
-// holds the whole old content. A symbolic link stays a link and its target gets the bytes; a new
-// file gets the usual permissions (0666 less the umask). A path that stands for a file name that
-// is not valid UTF-8 is refused: writing would create another file. Links and files that others
-// may have put in a shared folder such as /tmp are refused too. Only what expected allows is
-// replaced; the overload without it replaces whatever is there.
+// holds the whole old content. A symbolic link to the expected file stays a link and that file
+// gets the bytes; a new file gets the permissions expected allows (at most 0666 less the umask).
+// A path that stands for a file name that is not valid UTF-8 is refused: writing would create
+// another file. Links and files that others may have put in a shared folder such as /tmp are
+// refused too. Only what expected allows is replaced; the overload without it writes as a note
+// that came from the file now at path would, and to a free name as a new note would.
 WriteResult writeFile(const QString &path, const QByteArray &bytes,
                       const platform::ExpectedFile &expected);
 WriteResult writeFile(const QString &path, const QByteArray &bytes);
-
-// Whether nothing is at path yet, in a folder that exists: a name that Open may take as a new
-// document. A dangling link, a missing folder or a name that stands for one that is not valid
-// UTF-8 is not new, and readFile says what is wrong with it.
-bool isNewFile(const QString &path);
 
 } // namespace openAndSave

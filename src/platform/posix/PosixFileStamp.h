@@ -16,6 +16,10 @@ struct FileStamp {
     off_t size = 0;
     qint64 modifiedSeconds = 0;
     qint64 modifiedNanoseconds = 0;
+    // Who may read and write it (the rwx bits). A file that takes its place is never more open,
+    // so that text read from a private file stays private. Not part of what tells one state
+    // from another: a chmod leaves the content as it was.
+    mode_t permissions = 0666;
 
     friend bool operator==(const FileStamp &a, const FileStamp &b)
     {
@@ -28,5 +32,9 @@ struct FileStamp {
 
 // The stamp of what stat() or fstat() told.
 FileStamp fileStampOf(const struct stat &status);
+
+// The stamp of the file that path leads to now, links followed as the kernel follows them;
+// nothing when there is none.
+std::optional<FileStamp> stampOfFileAt(const QString &path);
 
 } // namespace platform

@@ -104,6 +104,19 @@ int openFolder(int at, const QByteArray &atPath, const QByteArray &path, UniqueF
     return 0;
 }
 
+// The same name in the same open folder, to go on from without changing the original.
+int copyTarget(const SaveTarget &from, SaveTarget &to)
+{
+    to.folder.reset(::fcntl(from.folder.get(), F_DUPFD_CLOEXEC, 0));
+    if (!to.folder.isValid())
+        return errno;
+    to.folderStatus = from.folderStatus;
+    to.path = from.path;
+    to.lookError = from.lookError;
+    to.status = from.status;
+    return 0;
+}
+
 } // namespace
 
 int openSaveTarget(int at, const QByteArray &atPath, const QByteArray &path, SaveTarget &target,
@@ -129,28 +142,31 @@ int openSaveTarget(int at, const QByteArray &atPath, const QByteArray &path, Sav
     return 0;
 }
 
-QString followLinks(SaveTarget &target)
+int followLinks(const SaveTarget &from, SaveTarget &to, QString &refusal)
 {
+    if (const int error = copyTarget(from, to))
+        return error;
     for (int hop = 0; hop < maxLinkHops; ++hop) {
-        if (!target.exists() || !S_ISLNK(target.status.st_mode))
-            return {};
-        if (!isTrustedIn(target.status, target.folderStatus))
-            return untrustedLinkText(target.path, target.status.st_uid);
+        if (!to.exists() || !S_ISLNK(to.status.st_mode))
+            return 0;
+        if (!isTrustedIn(to.status, to.folderStatus)) {
+            refusal = untrustedLinkText(to.path, to.status.st_uid);
+            return EPERM;
+        }
         QByteArray link;
-        if (const int error = readLinkAt(target.folder.get(), target.name(), link))
-            return errnoText(error);
+        if (const int error = readLinkAt(to.folder.get(), to.name(), link))
+            return error;
         const bool absolute = link.startsWith('/');
-        const QByteArray next = absolute ? link : folderOf(target.path) + '/' + link;
+        const QByteArray next = absolute ? link : folderOf(to.path) + '/' + link;
         // A relative link goes on from the folder already open, not from its path again.
         SaveTarget followed;
-        const int at = absolute ? AT_FDCWD : target.folder.get();
-        QString refusal;
-        if (const int error = openSaveTarget(at, folderOf(target.path), link, followed, refusal))
-            return refusal.isEmpty() ? errnoText(error) : refusal;
+        const int at = absolute ? AT_FDCWD : to.folder.get();
+        if (const int error = openSaveTarget(at, folderOf(to.path), link, followed, refusal))
+            return error;
         followed.path = next;
-        target = std::move(followed);
+        to = std::move(followed);
     }
-    return errnoText(ELOOP);
+    return ELOOP;
 }
 
 } // namespace platform

@@ -10,9 +10,10 @@
 
 namespace platform {
 
-// The file a save writes, found once: its folder open, and the name in that folder looked at
-// without following a link. Every later step of the save goes through this folder's descriptor,
-// so a folder swapped for another meanwhile changes nothing outside the one that was checked.
+// The file that a save writes or an Open reads, found once: its folder open, and the name in that
+// folder looked at without following a link. Every later step goes through this folder's
+// descriptor, so a folder swapped for another meanwhile changes nothing outside the one that was
+// checked.
 struct SaveTarget {
     UniqueFd folder;
     struct stat folderStatus = {};
@@ -33,9 +34,10 @@ struct SaveTarget {
 int openSaveTarget(int at, const QByteArray &atPath, const QByteArray &path, SaveTarget &target,
                    QString &refusal);
 
-// Follows symbolic links at the target's name until the name is not a link, which may lead to a
-// name that does not exist yet. A link in a shared folder is followed only when it is the user's
-// or the folder owner's. Returns why the links could not be followed, or an empty string.
-QString followLinks(SaveTarget &target);
+// Follows symbolic links from the name of from until a name that is not a link, which may not
+// exist yet, and makes that name to; from stays as it was. A link in a shared folder is followed
+// only when it is the user's or the folder owner's: otherwise EPERM, and refusal tells why.
+// Returns 0 or an errno value.
+int followLinks(const SaveTarget &from, SaveTarget &to, QString &refusal);
 
 } // namespace platform

@@ -46,8 +46,9 @@ QString untrustedLinkText(const QByteArray &path, uid_t owner)
     return QCoreApplication::translate(
                "PosixFile",
                "%1 is a symbolic link that belongs to %2, in a folder that other users may write "
-               "to and that is not theirs. Anyone could have put it there to send what you save "
-               "into another file, so Tavlo does not follow it. Nothing was written.")
+               "to and that is not theirs. Anyone could have put it there to lead Tavlo into "
+               "another file, to show you its text or to send what you save there, so Tavlo does "
+               "not follow it.")
         .arg(quoted(path), userName(owner));
 }
 

@@ -20,7 +20,8 @@ bool isSharedFolder(const struct stat &folder);
 // followed or written into.
 bool isTrustedIn(const struct stat &entry, const struct stat &folder);
 
-// Why a save refuses a link or a file in a shared folder; they name it and its owner.
+// Why Open and Save refuse a link, and Save a file, in a shared folder; they name it and its
+// owner.
 QString untrustedLinkText(const QByteArray &path, uid_t owner);
 QString untrustedFileText(const QByteArray &path, uid_t owner);
 

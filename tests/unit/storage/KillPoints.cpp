@@ -16,6 +16,7 @@ constexpr size_t maxWrite = 32 * 1024;
 int killAt = 0;
 int actAt = 0;
 std::function<void()> action;
+std::function<void()> openingAction;
 int calls = 0;
 QByteArray failing;
 int failingError = 0;
@@ -63,6 +64,11 @@ void killPoints::before(int at, std::function<void()> work)
     actAt = at;
     action = std::move(work);
     calls = 0;
+}
+
+void killPoints::beforeOpeningAFile(std::function<void()> work)
+{
+    openingAction = std::move(work);
 }
 
 void killPoints::failEvery(const QByteArray &function, int error)
@@ -120,6 +126,9 @@ int __wrap_openat(int folder, const char *path, int flags, ...)
     va_end(arguments);
     if ((flags & O_CREAT) && due())
         die();
+    const bool ofAFile = !(flags & (O_CREAT | O_PATH | O_DIRECTORY)) && (flags & O_NOFOLLOW);
+    if (ofAFile && openingAction)
+        std::exchange(openingAction, {})();
     return __real_openat(folder, path, flags, mode);
 }
 

@@ -20,6 +20,10 @@ void arm(int killAt);
 // let another process change the folder at that very moment.
 void before(int at, std::function<void()> work);
 
+// Runs work once, just before the next open of a file that creates nothing and follows no link
+// (an open of a file to read it, say), e.g. to swap what has the name at that very moment.
+void beforeOpeningAFile(std::function<void()> work);
+
 // Every later call of the named function fails with error instead.
 void failEvery(const QByteArray &function, int error);
 

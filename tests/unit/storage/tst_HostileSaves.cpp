@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Saves that another user on the machine tries to turn against the user: names planted in a
-// folder that everyone may write to, a folder swapped in the middle of a save. The other user is
-// a forked child that takes an unused user ID; the folder is swapped at a chosen file-system call
-// through the fault shim, never by timing. fs.protected_symlinks and fs.protected_regular stay as
-// the machine has them: the save keeps its own rules whatever they are.
+// Saves and opens that another user on the machine tries to turn against the user: names planted
+// in a folder that everyone may write to, a folder or a name swapped in the middle of one. The
+// other user is a forked child that takes an unused user ID; the folder is swapped at a chosen
+// file-system call through the fault shim, never by timing. fs.protected_symlinks and
+// fs.protected_regular stay as the machine has them: the save keeps its own rules whatever they
+// are.
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "KillPoints.h"
 #include "StorageTestFiles.h"
+#include "platform/posix/PosixRead.h"
 #include "platform/posix/PosixSave.h"
 
 #include <cerrno>
@@ -26,7 +28,24 @@ namespace {
 
 constexpr uid_t otherUser = 65534;
 
-enum class Plant { Nothing, Link, FolderLink, File, BackupLink, BackupFile, FolderSwap };
+enum class Plant {
+    Nothing,
+    Link,
+    FolderLink,
+    File,
+    BackupLink,
+    BackupFile,
+    FolderSwap,
+    // Second names of files that are not the note's: the user's file that others may write, and
+    // the user's own link to their private file.
+    HardLinkToShared,
+    HardLinkToOwnLink,
+    // The note's own file is removed after it was read.
+    Removal,
+    // Another user's file, which they swap for their link to the user's private file just as the
+    // user opens it.
+    SwapForLink,
+};
 enum class Folder { Shared, SharedOfOther, OfOther, Closed };
 enum class Ending { Saved, ChangedOnDisk, Refused };
 
@@ -34,6 +53,7 @@ const QByteArray victimText = "the user's own file\n";
 const QByteArray plantedText = "planted\n";
 const QByteArray oldText = "old text\n";
 const QByteArray newText = "the note, private\n";
+const QByteArray sharedText = "everyone's\n";
 
 QByteArray native(const QString &path)
 {
@@ -74,6 +94,13 @@ bool plantFile(const QString &path)
 bool plantLink(const QString &aim, const QString &path)
 {
     return ::symlink(native(aim).constData(), native(path).constData()) == 0;
+}
+
+// The kernel lets another user do this with fs.protected_hardlinks off, or with a file they may
+// write to; the test makes the link itself, whatever the machine's setting.
+bool plantHardLink(const QString &aim, const QString &path)
+{
+    return ::linkat(AT_FDCWD, native(aim).constData(), AT_FDCWD, native(path).constData(), 0) == 0;
 }
 
 QString ownerName(uid_t owner)
@@ -124,12 +151,16 @@ private slots:
     void init();
     void othersCannotTurnTheSave_data();
     void othersCannotTurnTheSave();
+    void othersCannotTurnTheOpen_data();
+    void othersCannotTurnTheOpen();
 
 private:
     QString path(const QString &name) const { return m_root->filePath(name); }
     bool makeFolder(Folder folder);
     bool plant(Plant plant);
     bool armFolderSwap(const QString &rootOnly);
+    void verifyUntouched(const QString &written);
+    void verifyOnlyTheNote(const struct stat &status, int ownNames);
     void verifyCopies(bool backupPlanted, bool copyLeft, const platform::SaveResult &saved);
 
     std::unique_ptr<QTemporaryDir> m_root;
@@ -154,6 +185,19 @@ void tst_HostileSaves::init()
     QCOMPARE(::chmod(native(path(u"victim.txt"_s)).constData(), 0600), 0);
     QCOMPARE(::mkdir(native(path(u"victim-folder"_s)).constData(), 0700), 0);
     QVERIFY(testFiles::put(path(u"victim-folder/note.txt"_s), victimText));
+    QVERIFY(plantLink(path(u"victim.txt"_s), path(u"victim-link"_s)));
+    QVERIFY(testFiles::put(path(u"shared.txt"_s), sharedText));
+    QCOMPARE(::chmod(native(path(u"shared.txt"_s)).constData(), 0666), 0);
+}
+
+// What no attack may change: the user's private files, their link and the file they share.
+void tst_HostileSaves::verifyUntouched(const QString &written)
+{
+    if (written != u"victim.txt"_s)
+        QCOMPARE(testFiles::contents(path(u"victim.txt"_s)), victimText);
+    QCOMPARE(testFiles::contents(path(u"victim-folder/note.txt"_s)), victimText);
+    QCOMPARE(testFiles::contents(path(u"shared.txt"_s)), sharedText);
+    QVERIFY(S_ISLNK(testFiles::linkStatus(path(u"victim-link"_s))->st_mode));
 }
 
 // "folder" is where the note is saved: /tmp-like, /tmp-like but the other user's own, a plain
@@ -187,6 +231,14 @@ bool tst_HostileSaves::plant(Plant plant)
         return asOtherUser([&] { return plantLink(path(u"victim.txt"_s), backup); });
     case Plant::BackupFile:
         return asOtherUser([&] { return plantFile(backup); });
+    case Plant::HardLinkToShared:
+        return plantHardLink(path(u"shared.txt"_s), note);
+    case Plant::HardLinkToOwnLink:
+        return plantHardLink(path(u"victim-link"_s), note);
+    case Plant::Removal:
+        return ::unlink(native(note).constData()) == 0;
+    case Plant::SwapForLink:
+        return asOtherUser([&] { return plantFile(note); });
     }
     return false;
 }
@@ -244,24 +296,34 @@ void tst_HostileSaves::othersCannotTurnTheSave_data()
     QTest::newRow("file that cannot be looked at")
         << Folder::Closed << 1 << Plant::Nothing << asked << QByteArray() << Ending::ChangedOnDisk
         << QString();
-    QTest::newRow("link of the folder's owner")
-        << Folder::SharedOfOther << 0 << Plant::Link << agreed << QByteArray() << Ending::Saved
-        << u"victim.txt"_s;
+    // Agreed to replace what has the name, not to write through it.
+    QTest::newRow("link of the folder's owner") << Folder::SharedOfOther << 0 << Plant::Link
+                                                << agreed << QByteArray() << Ending::Saved << note;
+    QTest::newRow("hard link to a shared file, overwrite agreed")
+        << Folder::Shared << 0 << Plant::HardLinkToShared << agreed << QByteArray() << Ending::Saved
+        << note;
+    QTest::newRow("hard link to the user's own link, overwrite agreed")
+        << Folder::Shared << 0 << Plant::HardLinkToOwnLink << agreed << QByteArray()
+        << Ending::Saved << note;
+    // Made again no more open than the private file it was.
+    QTest::newRow("own file gone since it was read")
+        << Folder::Shared << 1 << Plant::Removal << asked << QByteArray() << Ending::Saved << note;
     QTest::newRow("file of the folder's owner") << Folder::SharedOfOther << 0 << Plant::File
                                                 << agreed << QByteArray() << Ending::Saved << note;
     QTest::newRow("folder swapped at the first write")
         << Folder::OfOther << 1 << Plant::FolderSwap << agreed << QByteArray() << Ending::Saved
         << u"home/folder-before/note.txt"_s;
+    // The note's own hard-linked file, rewritten in place beside a backup.
     QTest::newRow("backup name taken by a link") << Folder::Shared << 2 << Plant::BackupLink
-                                                 << agreed << QByteArray() << Ending::Saved << note;
+                                                 << asked << QByteArray() << Ending::Saved << note;
     QTest::newRow("backup name taken by another's file")
-        << Folder::Shared << 2 << Plant::BackupFile << agreed << QByteArray() << Ending::Saved
+        << Folder::Shared << 2 << Plant::BackupFile << asked << QByteArray() << Ending::Saved
         << note;
     QTest::newRow("backup that cannot be removed")
-        << Folder::Shared << 2 << Plant::Nothing << agreed << QByteArray("unlinkat")
-        << Ending::Saved << note;
+        << Folder::Shared << 2 << Plant::Nothing << asked << QByteArray("unlinkat") << Ending::Saved
+        << note;
     QTest::newRow("backup of its own name that cannot be removed")
-        << Folder::Shared << 2 << Plant::BackupLink << agreed << QByteArray("unlinkat")
+        << Folder::Shared << 2 << Plant::BackupLink << asked << QByteArray("unlinkat")
         << Ending::Saved << note;
 }
 
@@ -276,10 +338,18 @@ void tst_HostileSaves::othersCannotTurnTheSave()
     QFETCH(QString, result);
     QVERIFY(makeFolder(folder));
     const QString note = path(u"home/folder/note.txt"_s);
-    if (ownNames > 0)
+    if (ownNames > 0) {
         QVERIFY(testFiles::put(note, oldText));
+        QCOMPARE(::chmod(native(note).constData(), 0600), 0);
+    }
     if (ownNames > 1)
         QCOMPARE(::link(native(note).constData(), native(path(u"home/folder/second.txt"_s))), 0);
+    // The note read its file, if it has one, before anything was planted.
+    platform::ExpectedFile expected = expecting(replaceAny);
+    if (ownNames > 0 && !replaceAny) {
+        expected.stamp = platform::fileStampOf(*testFiles::status(note));
+        expected.permissions = expected.stamp->permissions;
+    }
     QVERIFY(this->plant(plant));
     const QString backup = path(u"home/folder/note.txt.tavlo-backup"_s);
     const QString plantedBackup = fingerprint(backup);
@@ -293,16 +363,11 @@ void tst_HostileSaves::othersCannotTurnTheSave()
     const bool onTheWay = plant == Plant::FolderLink;
     const QString savedAt = onTheWay ? path(u"home/folder/sub/note.txt"_s) : note;
     const QString refused = onTheWay ? path(u"home/folder/sub"_s) : note;
-    platform::ExpectedFile expected = expecting(replaceAny);
-    if (ownNames > 0 && !replaceAny)
-        expected.stamp = platform::fileStampOf(*testFiles::status(note));
     const platform::SaveResult saved = save(folder == Folder::Closed, savedAt, expected);
     killPoints::failEvery({}, 0);
     killPoints::before(0, {});
 
-    if (result != u"victim.txt"_s)
-        QCOMPARE(testFiles::contents(path(u"victim.txt"_s)), victimText);
-    QCOMPARE(testFiles::contents(path(u"victim-folder/note.txt"_s)), victimText);
+    verifyUntouched(result);
     if (plant == Plant::FolderSwap)
         QCOMPARE(testFiles::contents(rootOnly + u"/note.txt"_s), victimText);
     switch (ending) {
@@ -311,6 +376,8 @@ void tst_HostileSaves::othersCannotTurnTheSave()
         QCOMPARE(testFiles::contents(path(result)), newText);
         const std::optional<struct stat> status = testFiles::status(path(result));
         QVERIFY(status && saved.stamp == platform::fileStampOf(*status));
+        if (result == note)
+            verifyOnlyTheNote(*status, ownNames);
         break;
     }
     case Ending::ChangedOnDisk:
@@ -329,6 +396,68 @@ void tst_HostileSaves::othersCannotTurnTheSave()
     if (backupPlanted)
         QCOMPARE(fingerprint(backup), plantedBackup);
     verifyCopies(backupPlanted, !failing.isEmpty(), saved);
+}
+
+void tst_HostileSaves::othersCannotTurnTheOpen_data()
+{
+    QTest::addColumn<Folder>("folder");
+    QTest::addColumn<Plant>("plant");
+    // What the note gets; nothing when the Open is refused.
+    QTest::addColumn<QByteArray>("text");
+
+    QTest::newRow("link of another user") << Folder::Shared << Plant::Link << QByteArray();
+    QTest::newRow("another's file swapped for a link as it opens")
+        << Folder::Shared << Plant::SwapForLink << QByteArray();
+    QTest::newRow("link planted on the way to the name")
+        << Folder::Shared << Plant::FolderLink << QByteArray();
+    QTest::newRow("another's file") << Folder::Shared << Plant::File << plantedText;
+    QTest::newRow("link of the folder's owner")
+        << Folder::SharedOfOther << Plant::Link << victimText;
+}
+
+void tst_HostileSaves::othersCannotTurnTheOpen()
+{
+    QFETCH(Folder, folder);
+    QFETCH(Plant, plant);
+    QFETCH(QByteArray, text);
+    QVERIFY(makeFolder(folder));
+    QVERIFY(this->plant(plant));
+    const QString note = path(u"home/folder/note.txt"_s);
+    if (plant == Plant::SwapForLink) {
+        killPoints::beforeOpeningAFile([&] {
+            QVERIFY(asOtherUser([&] {
+                return ::unlink(native(note).constData()) == 0 &&
+                       plantLink(path(u"victim-folder/note.txt"_s), note);
+            }));
+        });
+    }
+    const bool onTheWay = plant == Plant::FolderLink;
+    const QString opened = onTheWay ? path(u"home/folder/sub/note.txt"_s) : note;
+    const platform::FileContents contents = platform::readRegularFile(opened, 1024);
+    killPoints::beforeOpeningAFile({});
+
+    QCOMPARE(contents.bytes, text);
+    if (text.isEmpty()) {
+        const QString refused = onTheWay ? path(u"home/folder/sub"_s) : note;
+        QVERIFY2(contents.error.contains(u"is a symbolic link that belongs to"_s),
+                 qPrintable(contents.error));
+        QVERIFY2(contents.error.contains(u'"' + refused + u'"'), qPrintable(contents.error));
+        QVERIFY2(contents.error.contains(ownerName(otherUser)), qPrintable(contents.error));
+    } else {
+        QCOMPARE(contents.error, QString());
+    }
+    verifyUntouched({});
+}
+
+// The note's file holds the note alone: a file of its own unless it is the note's hard-linked
+// one, no more open than the private file it came from or, for a new note, than the umask lets.
+void tst_HostileSaves::verifyOnlyTheNote(const struct stat &status, int ownNames)
+{
+    const mode_t umask = ::umask(0);
+    ::umask(umask);
+    const mode_t allowed = ownNames > 0 ? 0600 : 0666 & ~umask;
+    QCOMPARE(status.st_mode & 0777 & ~allowed, mode_t(0));
+    QCOMPARE(status.st_nlink, nlink_t(ownNames > 1 ? 2 : 1));
 }
 
 // A backup name held by what is not Tavlo's is left as it was. Without faults no copy is left;

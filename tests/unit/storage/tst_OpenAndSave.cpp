@@ -81,7 +81,7 @@ private slots:
     void writeKeepsHardLinks();
     void writeInPlaceKeepsEarlierBackup();
     void writeThroughSymlinks();
-    void writeThroughDanglingSymlink();
+    void writeDoesNotFollowDanglingSymlink();
     void writeRefusals_data();
     void writeRefusals();
     void writeToFifoReturnsPromptly();
@@ -135,6 +135,8 @@ void tst_OpenAndSave::readRefusals_data()
         << u"plain.txt/inside.txt"_s << u"A part of the path is not a folder."_s;
     QTest::newRow("device") << u"/dev/null"_s << u"It is not a regular file."_s;
     QTest::newRow("symlink loop") << u"loop"_s << u"The path has too many symbolic links."_s;
+    QTest::newRow("dangling link") << u"dangling"_s << u"No such file or directory."_s;
+    QTest::newRow("name of 256 bytes") << QString(256, u'n') << u"The file name is too long."_s;
 }
 
 void tst_OpenAndSave::readRefusals()
@@ -144,11 +146,14 @@ void tst_OpenAndSave::readRefusals()
     QVERIFY(QDir(m_folder->path()).mkdir(u"folder"_s));
     QVERIFY(testFiles::put(path(u"plain.txt"_s), "text"));
     QVERIFY(QFile::link(path(u"loop"_s), path(u"loop"_s)));
+    QVERIFY(QFile::link(path(u"nowhere"_s), path(u"dangling"_s)));
 
     const openAndSave::ReadResult result = openAndSave::readFile(path(name));
     QVERIFY(!result.ok);
     QCOMPARE(result.error, error);
     QCOMPARE(result.bytes, QByteArray());
+    // Only a free name in a folder that exists may become a new note.
+    QCOMPARE(result.missing, name == u"missing.txt"_s);
 }
 
 void tst_OpenAndSave::readFifoReturnsPromptly()
@@ -403,15 +408,22 @@ void tst_OpenAndSave::writeThroughSymlinks()
     QCOMPARE(testFiles::leftovers(path(u"real/deeper"_s)), QStringList());
 }
 
-void tst_OpenAndSave::writeThroughDanglingSymlink()
+void tst_OpenAndSave::writeDoesNotFollowDanglingSymlink()
 {
+    // No file is there, so the name is taken as a new note's, and a link has taken it.
     const QString link = path(u"link.txt"_s);
     QCOMPARE(::symlink("not-yet.txt", QFile::encodeName(link).constData()), 0);
+    const openAndSave::WriteResult asked = openAndSave::writeFile(link, "created");
+    QVERIFY(asked.changedOnDisk);
 
-    const openAndSave::WriteResult result = openAndSave::writeFile(link, "created");
+    // Agreed to: the name gets the file, and the link leads nowhere new.
+    platform::ExpectedFile agreed;
+    agreed.replaceAny = true;
+    const openAndSave::WriteResult result = openAndSave::writeFile(link, "created", agreed);
     QVERIFY2(result.ok, qPrintable(result.error));
-    QVERIFY(S_ISLNK(testFiles::linkStatus(link)->st_mode));
-    QCOMPARE(testFiles::contents(path(u"not-yet.txt"_s)), QByteArray("created"));
+    QCOMPARE(testFiles::contents(link), QByteArray("created"));
+    QVERIFY(S_ISREG(testFiles::linkStatus(link)->st_mode));
+    QVERIFY(!testFiles::linkStatus(path(u"not-yet.txt"_s)));
 }
 
 void tst_OpenAndSave::writeRefusals_data()
@@ -426,6 +438,12 @@ void tst_OpenAndSave::writeRefusals_data()
     QTest::newRow("through a file")
         << u"plain.txt/doc.txt"_s << u"A part of the path is not a folder."_s;
     QTest::newRow("symlink loop") << u"loop"_s << u"The path has too many symbolic links."_s;
+    QTest::newRow("name of 256 bytes") << QString(256, u'n') << u"The file name is too long."_s;
+    QTest::newRow("file of the system")
+        << u"/proc/version"_s
+        << (isRoot() ? u"It is a file of the system, in a folder that takes no new files (as in "
+                       "/proc and /sys), so Tavlo cannot save over it."_s
+                     : u"Permission denied."_s);
 }
 
 void tst_OpenAndSave::writeRefusals()
@@ -501,7 +519,7 @@ void tst_OpenAndSave::namesThatAreNotUtf8()
     const bool existed = QFileInfo::exists(file);
     const QByteArray before = testFiles::contents(file);
 
-    QCOMPARE(openAndSave::isNewFile(file), !refused && !existed);
+    QCOMPARE(openAndSave::readFile(file).missing, !refused && !existed);
     const openAndSave::WriteResult write = openAndSave::writeFile(file, "new");
     const openAndSave::ReadResult read = openAndSave::readFile(file);
     QCOMPARE(write.error, refused ? platform::undecodableNameText() : QString());

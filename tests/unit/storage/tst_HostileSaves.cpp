@@ -376,7 +376,7 @@ void tst_HostileSaves::othersCannotTurnTheSave()
         QCOMPARE(testFiles::contents(path(result)), newText);
         const std::optional<struct stat> status = testFiles::status(path(result));
         QVERIFY(status && saved.stamp == platform::fileStampOf(*status));
-        if (result == note)
+        if (path(result) == note)
             verifyOnlyTheNote(*status, ownNames);
         break;
     }

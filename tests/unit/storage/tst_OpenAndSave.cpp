@@ -430,32 +430,45 @@ void tst_OpenAndSave::writeRefusals_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("error");
+    // Saved as a new note, which expects the name to be free: a name that cannot be used at all
+    // is refused at once, not asked about as if something had taken it.
+    QTest::addColumn<bool>("newNote");
 
-    QTest::newRow("folder") << u"folder"_s << u"It is a folder, not a file."_s;
-    QTest::newRow("link to folder") << u"folder-link"_s << u"It is a folder, not a file."_s;
-    QTest::newRow("device") << u"/dev/null"_s << u"It is not a regular file."_s;
-    QTest::newRow("missing folder") << u"nowhere/doc.txt"_s << u"No such file or directory."_s;
+    QTest::newRow("folder") << u"folder"_s << u"It is a folder, not a file."_s << false;
+    QTest::newRow("link to folder")
+        << u"folder-link"_s << u"It is a folder, not a file."_s << false;
+    QTest::newRow("device") << u"/dev/null"_s << u"It is not a regular file."_s << false;
+    QTest::newRow("missing folder")
+        << u"nowhere/doc.txt"_s << u"No such file or directory."_s << false;
     QTest::newRow("through a file")
-        << u"plain.txt/doc.txt"_s << u"A part of the path is not a folder."_s;
-    QTest::newRow("symlink loop") << u"loop"_s << u"The path has too many symbolic links."_s;
-    QTest::newRow("name of 256 bytes") << QString(256, u'n') << u"The file name is too long."_s;
+        << u"plain.txt/doc.txt"_s << u"A part of the path is not a folder."_s << false;
+    QTest::newRow("symlink loop") << u"loop"_s << u"The path has too many symbolic links."_s
+                                  << false;
+    QTest::newRow("symlink loop, new note")
+        << u"loop"_s << u"The path has too many symbolic links."_s << true;
+    QTest::newRow("name of 256 bytes, new note")
+        << QString(256, u'n') << u"The file name is too long."_s << true;
     QTest::newRow("file of the system")
         << u"/proc/version"_s
         << (isRoot() ? u"It is a file of the system, in a folder that takes no new files (as in "
                        "/proc and /sys), so Tavlo cannot save over it."_s
-                     : u"Permission denied."_s);
+                     : u"Permission denied."_s)
+        << false;
 }
 
 void tst_OpenAndSave::writeRefusals()
 {
     QFETCH(QString, name);
     QFETCH(QString, error);
+    QFETCH(bool, newNote);
     QVERIFY(QDir(m_folder->path()).mkdir(u"folder"_s));
     QVERIFY(QFile::link(path(u"folder"_s), path(u"folder-link"_s)));
     QVERIFY(testFiles::put(path(u"plain.txt"_s), "text"));
     QVERIFY(QFile::link(path(u"loop"_s), path(u"loop"_s)));
 
-    const openAndSave::WriteResult result = openAndSave::writeFile(path(name), "new");
+    const openAndSave::WriteResult result =
+        newNote ? openAndSave::writeFile(path(name), "new", platform::ExpectedFile())
+                : openAndSave::writeFile(path(name), "new");
     QVERIFY(!result.ok);
     QCOMPARE(result.error, error);
     QCOMPARE(testFiles::contents(path(u"plain.txt"_s)), QByteArray("text"));

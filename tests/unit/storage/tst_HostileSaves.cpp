@@ -40,6 +40,8 @@ enum class Plant {
     // the user's own link to their private file.
     HardLinkToShared,
     HardLinkToOwnLink,
+    // A second name of another user's file that anyone may write.
+    HardLinkToOthers,
     // The note's own file is removed after it was read.
     Removal,
     // Another user's file, which they swap for their link to the user's private file just as the
@@ -198,6 +200,8 @@ void tst_HostileSaves::verifyUntouched(const QString &written)
     QCOMPARE(testFiles::contents(path(u"victim-folder/note.txt"_s)), victimText);
     QCOMPARE(testFiles::contents(path(u"shared.txt"_s)), sharedText);
     QVERIFY(S_ISLNK(testFiles::linkStatus(path(u"victim-link"_s))->st_mode));
+    if (testFiles::status(path(u"home/theirs.txt"_s)))
+        QCOMPARE(testFiles::contents(path(u"home/theirs.txt"_s)), plantedText);
 }
 
 // "folder" is where the note is saved: /tmp-like, /tmp-like but the other user's own, a plain
@@ -235,6 +239,11 @@ bool tst_HostileSaves::plant(Plant plant)
         return plantHardLink(path(u"shared.txt"_s), note);
     case Plant::HardLinkToOwnLink:
         return plantHardLink(path(u"victim-link"_s), note);
+    case Plant::HardLinkToOthers:
+        return asOtherUser([&] {
+            return plantFile(path(u"home/theirs.txt"_s)) &&
+                   plantHardLink(path(u"home/theirs.txt"_s), note);
+        });
     case Plant::Removal:
         return ::unlink(native(note).constData()) == 0;
     case Plant::SwapForLink:
@@ -302,6 +311,9 @@ void tst_HostileSaves::othersCannotTurnTheSave_data()
     QTest::newRow("hard link to a shared file, overwrite agreed")
         << Folder::Shared << 0 << Plant::HardLinkToShared << agreed << QByteArray() << Ending::Saved
         << note;
+    QTest::newRow("hard link to a file of the folder's owner, overwrite agreed")
+        << Folder::SharedOfOther << 0 << Plant::HardLinkToOthers << agreed << QByteArray()
+        << Ending::Saved << note;
     QTest::newRow("hard link to the user's own link, overwrite agreed")
         << Folder::Shared << 0 << Plant::HardLinkToOwnLink << agreed << QByteArray()
         << Ending::Saved << note;

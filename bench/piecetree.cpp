@@ -17,7 +17,9 @@
 #include <QRandomGenerator>
 #include <QString>
 
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -89,18 +91,34 @@ int main(int argc, char **argv)
     reportEach("lineStart_screenful_us", timer, Queries);
     constexpr int Steps = 10000;
     const auto timeSteps = [&](const char *key, const PieceTree &in, auto step) {
+        const TextBoundaries boundaries(in);
         timer.restart();
         for (int i = 0; i < Steps; ++i)
-            sum += step(in, random.bounded(in.length()));
+            sum += step(boundaries, random.bounded(in.length()));
         reportEach(key, timer, Steps);
     };
-    timeSteps("nextCharacter_us", tree, textboundaries::nextCharacter);
-    timeSteps("nextWord_us", tree, textboundaries::nextWord);
-    timeSteps("previousWord_us", tree, textboundaries::previousWord);
+    timeSteps("nextCharacter_us", tree, std::mem_fn(&TextBoundaries::nextCharacter));
+    timeSteps("nextWord_us", tree, std::mem_fn(&TextBoundaries::nextWord));
+    timeSteps("previousWord_us", tree, std::mem_fn(&TextBoundaries::previousWord));
     const PieceTree longLine(QString(1024 * 1024, u'x'));
-    timeSteps("nextWord_long_line_us", longLine, textboundaries::nextWord);
-    timeSteps("wordAt_long_line_us", longLine, [](const PieceTree &in, qsizetype at) {
-        return textboundaries::wordAt(in, at).first;
-    });
+    timeSteps("nextCharacter_long_line_us", longLine, std::mem_fn(&TextBoundaries::nextCharacter));
+    timeSteps("nextWord_long_line_us", longLine, std::mem_fn(&TextBoundaries::nextWord));
+    timeSteps("wordAt_long_line_us", longLine,
+              [](const TextBoundaries &in, qsizetype at) { return in.wordAt(at).first; });
+    // Ctrl+Right from the start of a word of 1 MiB and Ctrl+Left from its end, each until the
+    // caret is across the whole word, however many steps it takes.
+    const TextBoundaries acrossWord(longLine);
+    const auto timeAcross = [&](const char *key, qsizetype from, qsizetype to, auto step) {
+        timer.restart();
+        int steps = 0;
+        for (qsizetype at = from; at != to; ++steps)
+            at = step(acrossWord, at);
+        std::printf("%s=%.3f\n", key, timer.nsecsElapsed() / 1e6);
+        std::printf("%s_steps=%d\n", key, steps);
+    };
+    timeAcross("ctrl_right_1mib_word_ms", 0, longLine.length(),
+               std::mem_fn(&TextBoundaries::nextWord));
+    timeAcross("ctrl_left_1mib_word_ms", longLine.length(), 0,
+               std::mem_fn(&TextBoundaries::previousWord));
     return sum == 42 ? 1 : 0;
 }

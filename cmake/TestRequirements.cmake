@@ -99,6 +99,15 @@ if(NOT TAVLO_IBUS_M17N_COMPONENT)
     list(APPEND TAVLO_TESTS_PACKAGES_IBUS ibus-m17n)
 endif()
 
+# Unicode's own test files of text segmentation, which the boundaries of the text are checked on.
+find_path(TAVLO_UNICODE_AUXILIARY_DIR NAMES GraphemeBreakTest.txt
+          PATHS /usr/share/unicode/auxiliary NO_DEFAULT_PATH)
+mark_as_advanced(TAVLO_UNICODE_AUXILIARY_DIR)
+if(NOT TAVLO_UNICODE_AUXILIARY_DIR OR NOT EXISTS "${TAVLO_UNICODE_AUXILIARY_DIR}/WordBreakTest.txt")
+    set(TAVLO_TESTS_MISSING_UNICODE_DATA "Unicode's GraphemeBreakTest.txt and WordBreakTest.txt")
+    set(TAVLO_TESTS_PACKAGES_UNICODE_DATA unicode-data)
+endif()
+
 # tavlo_tests_need(<out_var> <what> <NAME>...): true in out_var when the requirements are all met.
 # Otherwise <what>, the tests that need them, is left out, and one status line says so; with
 # TAVLO_REQUIRE_ALL_TESTS the configure fails instead.

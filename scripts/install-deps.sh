@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
-    qt6-qpa-plugins fonts-dejavu-core
+    libicu-dev qt6-qpa-plugins fonts-dejavu-core
 )
 if [ "${1:-}" = "--tests" ]; then
     # The end-to-end tests: a private X server, a window manager with a system tray, and the
@@ -19,6 +19,8 @@ if [ "${1:-}" = "--tests" ]; then
     packages+=(dpkg-dev desktop-file-utils appstream lintian)
     # The layout check of the C++ files.
     packages+=(clang-format)
+    # Unicode's own test files of text segmentation, which the caret's steps are checked on.
+    packages+=(unicode-data)
     # Input methods: the unit test installs a platform input context of its own, through Qt's
     # private headers; the end-to-end test composes with a real IBus daemon and an m17n engine.
     packages+=(qt6-base-private-dev ibus ibus-m17n)

@@ -68,27 +68,6 @@ qsizetype afterBreak(const TextPiece &piece, qsizetype count, qsizetype breaks, 
     return afterBreakFromEnd(piece, breaks - count + 1, next);
 }
 
-using ChunkVisitor = std::function<bool(QStringView)>;
-
-// Visits [from, to) of the node's subtree in order; false when the visitor asked to stop.
-bool visitRange(const PieceTree::Node *node, qsizetype from, qsizetype to,
-                const ChunkVisitor &visit)
-{
-    if (!node || from >= to)
-        return true;
-    const qsizetype leftLength = piecenodes::lengthOf(node->left);
-    const qsizetype pieceEnd = leftLength + node->piece.length;
-    if (from < leftLength && !visitRange(node->left.get(), from, std::min(to, leftLength), visit))
-        return false;
-    const qsizetype start = std::max(from, leftLength);
-    const qsizetype end = std::min(to, pieceEnd);
-    if (start < end && !visit(QStringView(node->piece.units + start - leftLength, end - start)))
-        return false;
-    if (to <= pieceEnd)
-        return true;
-    return visitRange(node->right.get(), std::max(from, pieceEnd) - pieceEnd, to - pieceEnd, visit);
-}
-
 NodePtr treeOf(const std::vector<TextPiece> &pieces, const NodePtr &before, const NodePtr &after)
 {
     if (pieces.size() == 1)
@@ -205,51 +184,6 @@ qsizetype PieceTree::lineEnd(qsizetype line) const
     const qsizetype next = lineStart(line + 1);
     const bool crLf = next >= 2 && at(next - 1) == u'\n' && at(next - 2) == u'\r';
     return next - (crLf ? 2 : 1);
-}
-
-QChar PieceTree::at(qsizetype offset) const
-{
-    if (offset < 0 || offset >= length())
-        return {};
-    const Node *node = m_root.get();
-    while (true) {
-        const qsizetype leftLength = piecenodes::lengthOf(node->left);
-        if (offset < leftLength) {
-            node = node->left.get();
-            continue;
-        }
-        offset -= leftLength;
-        if (offset < node->piece.length)
-            return QChar(node->piece.units[offset]);
-        offset -= node->piece.length;
-        node = node->right.get();
-    }
-}
-
-QString PieceTree::text(qsizetype offset, qsizetype count) const
-{
-    offset = std::clamp<qsizetype>(offset, 0, length());
-    count = std::clamp<qsizetype>(count, 0, length() - offset);
-    QString result;
-    result.reserve(count);
-    forEachChunk(offset, count, [&result](QStringView chunk) {
-        result.append(chunk);
-        return true;
-    });
-    return result;
-}
-
-QString PieceTree::toString() const
-{
-    return text(0, length());
-}
-
-void PieceTree::forEachChunk(qsizetype offset, qsizetype count,
-                             const std::function<bool(QStringView)> &visit) const
-{
-    offset = std::clamp<qsizetype>(offset, 0, length());
-    count = std::clamp<qsizetype>(count, 0, length() - offset);
-    visitRange(m_root.get(), offset, offset + count, visit);
 }
 
 std::shared_ptr<const PieceTree::Node> PieceTree::extendedAt(qsizetype offset,

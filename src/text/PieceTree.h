@@ -47,6 +47,15 @@ public:
     void forEachChunk(qsizetype offset, qsizetype count,
                       const std::function<bool(QStringView)> &visit) const;
 
+    // A piece of the text in place, with the offset where it starts.
+    struct Piece {
+        qsizetype start = 0;
+        QStringView units;
+    };
+    // The piece that holds the unit at offset; the last one for length(), none in an empty text.
+    // The view stays valid while any tree that holds the piece lives.
+    Piece pieceAt(qsizetype offset) const;
+
     PieceTree inserted(qsizetype offset, QStringView text) const;
     PieceTree removed(qsizetype offset, qsizetype count) const;
 

@@ -1,169 +1,267 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The rules follow what QTextCursor does in a plain text document (Qt 6): a word movement skips a
-// run of word characters or a run of ASCII separators, then the white space after it (Ctrl+Right)
-// or before it (Ctrl+Left); at a line's end or start it steps over the line break instead. Here
-// the rules run on whole grapheme clusters, so the caret never stops inside one.
+// The word steps follow what QTextCursor does in a plain text document (Qt 6): a word movement
+// skips a run of word characters or a run of ASCII separators, then the white space after it
+// (Ctrl+Right) or before it (Ctrl+Left); at a line's end or start it steps over the line break
+// instead. The runs are of whole grapheme clusters, so the caret never stops inside one, and a
+// run of word characters also ends where two of Unicode's words meet, which is how words part
+// in scripts that put no spaces between them.
 #include "text/TextBoundaries.h"
 
-#include "text/LineWindow.h"
-
-#include <optional>
-
-namespace textboundaries {
+#include <algorithm>
 
 namespace {
 
-using Kind = LineWindow::Kind;
-
-// How far a step looks: no grapheme cluster is longer than ClusterReach in practice, and a word
-// longer than WordReach is crossed in several steps.
-constexpr qsizetype ClusterReach = 128;
-constexpr qsizetype WordReach = 4096;
-
-bool insideCrLf(const PieceTree &text, qsizetype offset)
+bool isLineBreak(QChar unit)
 {
-    return text.at(offset - 1) == u'\r' && text.at(offset) == u'\n';
+    return unit == u'\r' || unit == u'\n';
 }
 
-// The units of the line break that starts at offset, or ends there; 0 when there is none.
-qsizetype breakAt(const PieceTree &text, qsizetype offset)
+// The ASCII punctuation and symbols at which a word movement stops, all but '_'.
+bool isWordSeparator(QChar unit)
 {
-    if (text.at(offset) == u'\r')
-        return text.at(offset + 1) == u'\n' ? 2 : 1;
-    return text.at(offset) == u'\n' ? 1 : 0;
+    return unit.unicode() > 0x20 && unit.unicode() < 0x7f && !unit.isLetterOrNumber() &&
+           unit != u'_';
 }
 
-qsizetype breakBefore(const PieceTree &text, qsizetype offset)
+bool partsWords(QChar unit)
 {
-    if (text.at(offset - 1) == u'\n')
-        return text.at(offset - 2) == u'\r' ? 2 : 1;
-    return text.at(offset - 1) == u'\r' ? 1 : 0;
-}
-
-// Past the run of the kind of the cluster at offset: a run of separators, or of word characters
-// (none when offset is at white space).
-qsizetype endOfRun(const LineWindow &line, qsizetype offset)
-{
-    if (offset >= line.end())
-        return offset;
-    const Kind kind = line.kindAt(offset) == Kind::Separator ? Kind::Separator : Kind::Word;
-    while (offset < line.end() && line.kindAt(offset) == kind)
-        offset = line.nextBoundary(offset);
-    return offset;
-}
-
-qsizetype skipSpaceAhead(const LineWindow &line, qsizetype offset)
-{
-    while (offset < line.end() && line.kindAt(offset) == Kind::Space)
-        offset = line.nextBoundary(offset);
-    return offset;
-}
-
-// Back over white space, then over the run of separators or word characters before it.
-qsizetype startOfWordBefore(const LineWindow &line, qsizetype offset)
-{
-    while (offset > line.start() && line.kindBefore(offset) == Kind::Space)
-        offset = line.previousBoundary(offset);
-    if (offset == line.start())
-        return offset;
-    const Kind kind = line.kindBefore(offset);
-    while (offset > line.start() && line.kindBefore(offset) == kind)
-        offset = line.previousBoundary(offset);
-    return offset;
-}
-
-// Where a step forward from offset goes when the end of the text or a line break decides it
-// alone, whatever the step's size; nothing inside a line.
-std::optional<qsizetype> forwardOverLineEnd(const PieceTree &text, qsizetype offset)
-{
-    if (offset == text.length())
-        return offset;
-    if (insideCrLf(text, offset))
-        return offset + 1;
-    if (const qsizetype lineBreak = breakAt(text, offset))
-        return offset + lineBreak;
-    return std::nullopt;
+    return unit.isSpace() || isWordSeparator(unit);
 }
 
 } // namespace
 
-qsizetype nextCharacter(const PieceTree &text, qsizetype offset)
+TextBoundaries::Kind TextBoundaries::kindOf(QChar first)
 {
-    offset = std::clamp<qsizetype>(offset, 0, text.length());
-    if (const std::optional<qsizetype> decided = forwardOverLineEnd(text, offset))
-        return *decided;
-    return LineWindow(text, offset, ClusterReach, ClusterReach).nextBoundary(offset);
+    // No white space or separator lies outside the first plane: a surrogate is a word's.
+    if (first.isSpace())
+        return Kind::Space;
+    return isWordSeparator(first) ? Kind::Separator : Kind::Word;
 }
 
-qsizetype previousCharacter(const PieceTree &text, qsizetype offset)
+TextBoundaries::TextBoundaries(const PieceTree &text)
+    : m_text(text)
+{}
+
+qsizetype TextBoundaries::clamped(qsizetype offset) const
 {
-    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    return std::clamp<qsizetype>(offset, 0, m_text.length());
+}
+
+qsizetype TextBoundaries::nextCharacter(qsizetype offset) const
+{
+    offset = clamped(offset);
+    if (offset == m_text.length())
+        return offset;
+    m_characters.attach(m_text);
+    return m_characters.following(offset);
+}
+
+qsizetype TextBoundaries::previousCharacter(qsizetype offset) const
+{
+    offset = clamped(offset);
     if (offset == 0)
         return offset;
-    if (insideCrLf(text, offset))
-        return offset - 1;
-    if (const qsizetype lineBreak = breakBefore(text, offset))
-        return offset - lineBreak;
-    return LineWindow(text, offset, ClusterReach, ClusterReach).previousBoundary(offset);
+    m_characters.attach(m_text);
+    return m_characters.preceding(offset);
 }
 
-qsizetype characterEdge(const PieceTree &text, qsizetype offset, bool forward)
+qsizetype TextBoundaries::characterStart(qsizetype offset) const
 {
-    offset = std::clamp<qsizetype>(offset, 0, text.length());
-    const bool inside = insideCrLf(text, offset) ||
-                        (text.at(offset - 1).isHighSurrogate() && text.at(offset).isLowSurrogate());
-    return inside ? offset + (forward ? 1 : -1) : offset;
+    offset = clamped(offset);
+    m_characters.attach(m_text);
+    return m_characters.isBoundary(offset) ? offset : m_characters.preceding(offset);
 }
 
-qsizetype characterStart(const PieceTree &text, qsizetype offset)
+qsizetype TextBoundaries::characterEnd(qsizetype offset) const
 {
-    offset = std::clamp<qsizetype>(offset, 0, text.length());
-    if (offset == 0 || offset == text.length())
+    offset = clamped(offset);
+    m_characters.attach(m_text);
+    return m_characters.isBoundary(offset) ? offset : m_characters.following(offset);
+}
+
+TextBoundaries::WordSegment TextBoundaries::wordSegmentAt(qsizetype offset) const
+{
+    if (m_text.isEmpty())
+        return {};
+    m_words.attach(m_text);
+    return segmentAt(std::clamp<qsizetype>(offset, 0, m_text.length() - 1));
+}
+
+TextBoundaries::WordSegment TextBoundaries::segmentAt(qsizetype offset) const
+{
+    WordSegment segment;
+    segment.end = m_words.following(offset);
+    segment.isWord = m_words.endsWord();
+    segment.start = m_words.isBoundary(offset) ? offset : m_words.preceding(offset);
+    return segment;
+}
+
+void TextBoundaries::attachBoth() const
+{
+    m_characters.attach(m_text);
+    m_words.attach(m_text);
+}
+
+TextBoundaries::Kind TextBoundaries::kindAt(qsizetype offset) const
+{
+    return kindOf(m_text.at(offset));
+}
+
+TextBoundaries::Kind TextBoundaries::kindBefore(qsizetype offset) const
+{
+    return kindOf(m_text.at(m_characters.preceding(offset)));
+}
+
+bool TextBoundaries::isLineBreakAt(qsizetype offset) const
+{
+    return isLineBreak(m_text.at(offset));
+}
+
+// The first character at or after from that starts with white space or a separator; the text's
+// length when none does.
+qsizetype TextBoundaries::nextPartingCharacter(qsizetype from) const
+{
+    for (qsizetype at = from; at < m_text.length();) {
+        const PieceTree::Piece piece = m_text.pieceAt(at);
+        const qsizetype pieceEnd = piece.start + piece.units.size();
+        for (; at < pieceEnd; ++at) {
+            if (partsWords(piece.units[at - piece.start]) && m_characters.isBoundary(at))
+                return at;
+        }
+    }
+    return m_text.length();
+}
+
+// The end of the last character before to that starts with white space or a separator; 0 when
+// none does.
+qsizetype TextBoundaries::endOfPartingCharacterBefore(qsizetype to) const
+{
+    for (qsizetype at = to; at > 0;) {
+        const PieceTree::Piece piece = m_text.pieceAt(at - 1);
+        for (; at > piece.start; --at) {
+            if (partsWords(piece.units[at - 1 - piece.start]) && m_characters.isBoundary(at - 1))
+                return m_characters.following(at - 1);
+        }
+    }
+    return 0;
+}
+
+// The run of word characters from offset ends at white space or a separator, or where two of
+// Unicode's words meet without either between them (in Thai, Chinese or Japanese).
+qsizetype TextBoundaries::endOfWordRun(qsizetype offset) const
+{
+    const qsizetype parting = nextPartingCharacter(offset);
+    for (WordSegment segment = segmentAt(offset); segment.end < parting;) {
+        const WordSegment next = segmentAt(segment.end);
+        if (segment.isWord && next.isWord && m_characters.isBoundary(segment.end))
+            return segment.end;
+        segment = next;
+    }
+    return parting;
+}
+
+qsizetype TextBoundaries::startOfWordRun(qsizetype offset) const
+{
+    const qsizetype parting = endOfPartingCharacterBefore(offset);
+    for (WordSegment segment = segmentAt(offset - 1); segment.start > parting;) {
+        const WordSegment before = segmentAt(segment.start - 1);
+        if (segment.isWord && before.isWord && m_characters.isBoundary(segment.start))
+            return segment.start;
+        segment = before;
+    }
+    return parting;
+}
+
+// Past the word characters at offset, or the run of separators; offset itself at white space.
+qsizetype TextBoundaries::endOfRun(qsizetype offset) const
+{
+    if (offset >= m_text.length())
         return offset;
-    return previousCharacter(text, nextCharacter(text, offset));
+    switch (kindAt(offset)) {
+    case Kind::Space:
+        return offset;
+    case Kind::Word:
+        return endOfWordRun(offset);
+    case Kind::Separator:
+        break;
+    }
+    while (offset < m_text.length() && kindAt(offset) == Kind::Separator)
+        offset = m_characters.following(offset);
+    return offset;
 }
 
-qsizetype characterEnd(const PieceTree &text, qsizetype offset)
+qsizetype TextBoundaries::skipSpaceAhead(qsizetype offset) const
 {
-    const qsizetype start = characterStart(text, offset);
-    return start == offset ? start : nextCharacter(text, start);
+    while (offset < m_text.length() && kindAt(offset) == Kind::Space && !isLineBreakAt(offset))
+        offset = m_characters.following(offset);
+    return offset;
 }
 
-qsizetype nextWord(const PieceTree &text, qsizetype offset)
+// Back over white space, then over the word characters or the run of separators before it;
+// never past the start of the line.
+qsizetype TextBoundaries::startOfWordBefore(qsizetype offset) const
 {
-    offset = std::clamp<qsizetype>(offset, 0, text.length());
-    if (const std::optional<qsizetype> decided = forwardOverLineEnd(text, offset))
-        return *decided;
-    const LineWindow line(text, offset, ClusterReach, WordReach);
-    return skipSpaceAhead(line, endOfRun(line, offset));
+    while (offset > 0 && !isLineBreakAt(offset - 1) && kindBefore(offset) == Kind::Space)
+        offset = m_characters.preceding(offset);
+    if (offset == 0 || isLineBreakAt(offset - 1))
+        return offset;
+    if (kindBefore(offset) == Kind::Word)
+        return startOfWordRun(offset);
+    while (offset > 0 && kindBefore(offset) == Kind::Separator)
+        offset = m_characters.preceding(offset);
+    return offset;
 }
 
-qsizetype previousWord(const PieceTree &text, qsizetype offset)
+bool TextBoundaries::isInsideCrLf(qsizetype offset) const
 {
-    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    return m_text.at(offset - 1) == u'\r' && m_text.at(offset) == u'\n';
+}
+
+qsizetype TextBoundaries::nextWord(qsizetype offset) const
+{
+    offset = clamped(offset);
+    if (offset == m_text.length())
+        return offset;
+    attachBoth();
+    if (isLineBreakAt(offset))
+        return m_characters.following(offset);
+    return skipSpaceAhead(endOfRun(offset));
+}
+
+qsizetype TextBoundaries::previousWord(qsizetype offset) const
+{
+    offset = clamped(offset);
     // Between CR and LF counts as the end of the line before them.
-    offset -= insideCrLf(text, offset);
+    offset -= isInsideCrLf(offset);
     if (offset == 0)
         return offset;
-    if (const qsizetype lineBreak = breakBefore(text, offset))
-        return offset - lineBreak;
-    return startOfWordBefore(LineWindow(text, offset, WordReach, ClusterReach), offset);
+    attachBoth();
+    if (isLineBreakAt(offset - 1))
+        return m_characters.preceding(offset);
+    return startOfWordBefore(offset);
 }
 
-std::pair<qsizetype, qsizetype> wordAt(const PieceTree &text, qsizetype offset)
+std::pair<qsizetype, qsizetype> TextBoundaries::wordAt(qsizetype offset) const
 {
-    offset = std::clamp<qsizetype>(offset, 0, text.length());
-    offset -= insideCrLf(text, offset);
-    const LineWindow line(text, offset, WordReach, WordReach);
-    // The word is the one that holds the cluster after offset, else the one before offset; at
+    offset = clamped(offset);
+    offset -= isInsideCrLf(offset);
+    attachBoth();
+    // The word is the one that holds the character after offset, else the one before offset; at
     // the line's end after white space or a separator there is none.
     qsizetype start = offset;
-    if (offset > line.start()) {
-        const bool atLineEnd = offset == line.end();
-        if (!atLineEnd || line.kindBefore(offset) == Kind::Word)
-            start = startOfWordBefore(line, atLineEnd ? offset : line.nextBoundary(offset));
-    }
-    return {start, endOfRun(line, start)};
+    const bool atLineStart = offset == 0 || isLineBreakAt(offset - 1);
+    const bool atLineEnd = offset == m_text.length() || isLineBreakAt(offset);
+    if (!atLineStart && (!atLineEnd || kindBefore(offset) == Kind::Word))
+        start = startOfWordBefore(atLineEnd ? offset : m_characters.following(offset));
+    return {start, endOfRun(start)};
 }
 
-} // namespace textboundaries
+qsizetype TextBoundaries::codePointEdge(const PieceTree &text, qsizetype offset, bool forward)
+{
+    offset = std::clamp<qsizetype>(offset, 0, text.length());
+    const QChar before = text.at(offset - 1);
+    const QChar after = text.at(offset);
+    const bool inside =
+        (before == u'\r' && after == u'\n') || (before.isHighSurrogate() && after.isLowSurrogate());
+    return inside ? offset + (forward ? 1 : -1) : offset;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "text/PieceTree.h"
+#include "text/TextBoundaries.h"
 #include "text/TextChange.h"
 #include "text/UndoHistory.h"
 
@@ -20,6 +21,8 @@ public:
     explicit TextDocument(QObject *parent = nullptr);
 
     const PieceTree &text() const { return m_text; }
+    // Characters and words of the text as it is at each call.
+    const TextBoundaries &boundaries() const { return m_boundaries; }
     // Counts the changes; the revision of the last one reported.
     quint64 revision() const { return m_revision; }
     // The text as it was before the change being reported; empty outside changed().
@@ -65,6 +68,7 @@ private:
 
     PieceTree m_text;
     PieceTree m_before;
+    const TextBoundaries m_boundaries{m_text};
     UndoHistory m_history;
     QString m_lineEnd = QStringLiteral("\n");
     quint64 m_revision = 0;

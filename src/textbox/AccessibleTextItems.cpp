@@ -9,53 +9,48 @@
 namespace accessibletextitems {
 namespace {
 
-// How far on either side of an offset characters, words and sentences are looked for: farther
-// than any word reaches, and than all but freakish sentences.
-constexpr qsizetype FinderReach = 1024;
+// How far on either side of an offset sentences are looked for: farther than all but freakish
+// sentences.
+constexpr qsizetype SentenceReach = 1024;
 
-QTextBoundaryFinder::BoundaryType finderType(QAccessible::TextBoundaryType type)
+// Between two sentences the finder finds boundaries that part no items; the item is from the
+// start of one sentence to the start of the next, as Qt has it. Its edges are the text's
+// characters', wherever Qt's finder puts a boundary or the window's edge falls.
+Span sentenceAt(const TextBox &box, qsizetype offset)
 {
-    switch (type) {
-    case QAccessible::WordBoundary:
-        return QTextBoundaryFinder::Word;
-    case QAccessible::SentenceBoundary:
-        return QTextBoundaryFinder::Sentence;
-    default:
-        return QTextBoundaryFinder::Grapheme;
-    }
-}
-
-// Between two words lie several word boundaries (around each space and punctuation mark), but
-// only the ones at a word's start or end part items: the whole gap is one item, as Qt has it.
-bool isItemBoundary(const QTextBoundaryFinder &finder)
-{
-    return finder.boundaryReasons() &
-           (QTextBoundaryFinder::StartOfItem | QTextBoundaryFinder::EndOfItem);
-}
-
-// offset must be before the text's end.
-Span foundItemAt(const PieceTree &text, qsizetype offset, QTextBoundaryFinder::BoundaryType type)
-{
-    const qsizetype from = std::max<qsizetype>(0, offset - FinderReach);
-    const qsizetype to = std::min(text.length(), offset + FinderReach);
+    const PieceTree &text = box.text();
+    const qsizetype from = std::max<qsizetype>(0, offset - SentenceReach);
+    const qsizetype to = std::min(text.length(), offset + SentenceReach);
     const QString window = text.text(from, to - from);
-    QTextBoundaryFinder finder(type, window);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Sentence, window);
     const qsizetype relative = offset - from;
+    finder.setPosition(relative);
+    const qsizetype start = finder.isAtBoundary() ? relative : finder.toPreviousBoundary();
+    finder.setPosition(relative);
+    const qsizetype end = finder.toNextBoundary();
+    return {box.boundaries().characterStart(from + std::max<qsizetype>(start, 0)),
+            box.boundaries().characterEnd(from + (end < 0 ? window.size() : end))};
+}
 
-    finder.setPosition(relative);
-    qsizetype start = relative;
-    if (!finder.isAtBoundary() || !isItemBoundary(finder)) {
-        while ((start = finder.toPreviousBoundary()) > 0 && !isItemBoundary(finder)) {
-        }
-    }
-    finder.setPosition(relative);
-    qsizetype end = -1;
-    while ((end = finder.toNextBoundary()) > 0 && end < window.size() && !isItemBoundary(finder)) {
-    }
-    // Never half a character, wherever the finder puts a boundary (Qt 6.4 finds one inside an
-    // emoji after Devanagari or Thai letters) or the window's edge falls.
-    return {textboundaries::characterEdge(text, from + std::max<qsizetype>(start, 0), false),
-            textboundaries::characterEdge(text, from + (end < 0 ? window.size() : end), true)};
+Span characterAt(const TextBoundaries &boundaries, qsizetype offset)
+{
+    const qsizetype start = boundaries.characterStart(offset);
+    return {start, boundaries.nextCharacter(start)};
+}
+
+// A word, or the whole gap between two words (white space and punctuation), within the line.
+Span wordAt(const TextBoundaries &boundaries, qsizetype offset, const Span &line)
+{
+    const TextBoundaries::WordSegment segment = boundaries.wordSegmentAt(offset);
+    if (segment.isWord)
+        return {segment.start, segment.end};
+    Span gap{segment.start, segment.end};
+    TextBoundaries::WordSegment next;
+    while (gap.start > line.start && !(next = boundaries.wordSegmentAt(gap.start - 1)).isWord)
+        gap.start = next.start;
+    while (gap.end < line.end && !(next = boundaries.wordSegmentAt(gap.end)).isWord)
+        gap.end = next.end;
+    return gap;
 }
 
 // The end of a line's last row moves past the line break, which belongs to that row.
@@ -85,11 +80,9 @@ bool isEmptyLineAt(const PieceTree &text, qsizetype offset)
 
 // A word, or the gap between two, stays within its line and the line's break: an empty line is
 // an item of its own, which a screen reader speaks as blank, not the line breaks around it.
-Span withinLine(const PieceTree &text, qsizetype offset, const Span &item)
+Span withinLine(const Span &line, const Span &item)
 {
-    const qsizetype line = text.lineAt(offset);
-    return {std::max(item.start, text.lineStart(line)),
-            std::min(item.end, text.lineStart(line + 1))};
+    return {std::max(item.start, line.start), std::min(item.end, line.end)};
 }
 
 // Parts of a long item are counted from its start, so that they tile it too.
@@ -118,20 +111,19 @@ Span at(const TextBox &box, qsizetype offset, QAccessible::TextBoundaryType type
     case QAccessible::ParagraphBoundary:
         return partHolding(lineAt(text, offset), offset);
     case QAccessible::CharBoundary:
-        if (offset == length)
-            return {length, length};
-        break;
-    case QAccessible::WordBoundary:
+        return offset == length ? Span{length, length} : characterAt(box.boundaries(), offset);
+    case QAccessible::WordBoundary: {
         if (isEmptyLineAt(text, offset))
             return {offset, offset};
         offset = std::min(offset, length - 1);
-        return withinLine(text, offset, foundItemAt(text, offset, QTextBoundaryFinder::Word));
+        const Span line = lineAt(text, offset);
+        return partHolding(withinLine(line, wordAt(box.boundaries(), offset, line)), offset);
+    }
     default:
         if (length == 0)
             return {0, 0};
-        offset = std::min(offset, length - 1);
+        return sentenceAt(box, std::min(offset, length - 1));
     }
-    return foundItemAt(text, offset, finderType(type));
 }
 
 Span before(const TextBox &box, qsizetype offset, QAccessible::TextBoundaryType type)

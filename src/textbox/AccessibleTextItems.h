@@ -10,8 +10,9 @@ class TextBox;
 // its line break, or the whole text. The items of a kind tile the text, so that reading them one
 // after another reads it all.
 //
-// Each answer reads only a bounded window of text around the offset, so that its cost does not
-// grow with the text; a line or row longer than LongestItem is handed out in parts of that length.
+// Each answer reads only the text of the item it gives (a sentence, only a bounded window around
+// the offset), so that its cost does not grow with the text; a word, line or row longer than
+// LongestItem is handed out in parts of that length.
 namespace accessibletextitems {
 
 constexpr qsizetype LongestItem = 64 * 1024;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextBox.h"
 
-#include "text/TextBoundaries.h"
 #include "textbox/TextBoxAccessible.h"
 #include "textbox/TextMimeData.h"
 #include "textbox/TextView.h"
@@ -45,7 +44,7 @@ constexpr QKeySequence::StandardKey OwnShortcuts[] = {
 
 TextBox::TextBox(QWidget *parent)
     : QAbstractScrollArea(parent)
-    , m_view(std::make_unique<TextView>(m_text))
+    , m_view(std::make_unique<TextView>(m_text, m_boundaries))
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -115,7 +114,7 @@ void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
     const qsizetype oldAnchor = m_anchor;
     // A position from outside may fall inside a character; it goes to the character's start,
     // where an edit cannot split it.
-    m_cursor = textboundaries::characterStart(m_text, position);
+    m_cursor = m_boundaries.characterStart(position);
     if (!keepAnchor)
         m_anchor = m_cursor;
     caretMoved(oldCursor, oldAnchor);

@@ -36,6 +36,7 @@ public:
     const PieceTree &text() const override { return m_document.text(); }
     // The document the box shows and edits; every change of the text goes through it.
     const TextDocument &document() const { return m_document; }
+    const TextBoundaries &boundaries() const { return m_document.boundaries(); }
 
     // What Enter inserts, and what line ends of pasted text become: "\n", "\r\n" or "\r".
     QString lineEnd() const { return m_document.lineEnd(); }
@@ -171,6 +172,7 @@ private:
     TextDocument m_document;
     // The document's text, which the box reads everywhere.
     const PieceTree &m_text = m_document.text();
+    const TextBoundaries &m_boundaries = m_document.boundaries();
     qsizetype m_cursor = 0;
     qsizetype m_anchor = 0;
     bool m_readOnly = false;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textbox/TextBoxAccessible.h"
 
-#include "text/TextBoundaries.h"
 #include "textbox/AccessibleTextItems.h"
 #include "textbox/TextBox.h"
 
@@ -186,7 +185,7 @@ QRect TextBoxAccessible::characterRect(int offset) const
     const QRect caret = box->cursorRect(offset);
     if (caret.isEmpty())
         return {};
-    const qsizetype next = textboundaries::nextCharacter(box->text(), offset);
+    const qsizetype next = box->boundaries().nextCharacter(offset);
     const QRect glyphs = next > offset ? box->characterRect(offset, next) : QRect();
     const QRect rect = glyphs.isEmpty() ? caret : glyphs;
     return QRect(box->viewport()->mapToGlobal(rect.topLeft()), rect.size());

@@ -30,10 +30,10 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
         qsizetype from = selectionStart();
         qsizetype to = selectionEnd();
         if (replacing && !hasSelection()) {
-            // Whole characters only, whatever offsets the input method sends.
+            // Whole code points only, whatever offsets the input method sends.
             from =
-                textboundaries::characterEdge(m_text, m_cursor + event->replacementStart(), false);
-            to = textboundaries::characterEdge(
+                TextBoundaries::codePointEdge(m_text, m_cursor + event->replacementStart(), false);
+            to = TextBoundaries::codePointEdge(
                 m_text, std::max(from, from + event->replacementLength()), true);
         }
         replace(from, to, event->commitString(), EditKind::Other);
@@ -61,9 +61,10 @@ void TextBox::placeSelection(qsizetype anchor, qsizetype cursor)
     const qsizetype oldAnchor = m_anchor;
     m_goalX = -1;
     // A selection widens to whole characters; an empty one stays empty, at its character's start.
-    using namespace textboundaries;
-    m_anchor = anchor > cursor ? characterEnd(m_text, anchor) : characterStart(m_text, anchor);
-    m_cursor = cursor > anchor ? characterEnd(m_text, cursor) : characterStart(m_text, cursor);
+    m_anchor =
+        anchor > cursor ? m_boundaries.characterEnd(anchor) : m_boundaries.characterStart(anchor);
+    m_cursor =
+        cursor > anchor ? m_boundaries.characterEnd(cursor) : m_boundaries.characterStart(cursor);
     caretMoved(oldCursor, oldAnchor);
 }
 

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard: caret moves, selection, editing keys and typing.
-#include "text/TextBoundaries.h"
 #include "textbox/TextBox.h"
 #include "textbox/TextView.h"
 
@@ -120,7 +119,6 @@ bool TextBox::handleEditKey(QKeyEvent *event)
 {
     if (m_readOnly)
         return false;
-    using namespace textboundaries;
     // Backspace takes Shift as it comes; Alt or Control with it mean something else.
     const bool backspace = event->matches(QKeySequence::Backspace) ||
                            (event->key() == Qt::Key_Backspace &&
@@ -136,13 +134,13 @@ bool TextBox::handleEditKey(QKeyEvent *event)
     } else if (hasSelection() && (backspace || deleteKey || deleteWord)) {
         removeSelection(deleteKey ? EditKind::Delete : EditKind::Backspace);
     } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
-        replace(previousWord(m_text, m_cursor), m_cursor, QString(), EditKind::Other);
+        replace(m_boundaries.previousWord(m_cursor), m_cursor, QString(), EditKind::Other);
     } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
-        replace(m_cursor, nextWord(m_text, m_cursor), QString(), EditKind::Other);
+        replace(m_cursor, m_boundaries.nextWord(m_cursor), QString(), EditKind::Other);
     } else if (backspace) {
-        replace(previousCharacter(m_text, m_cursor), m_cursor, QString(), EditKind::Backspace);
+        replace(m_boundaries.previousCharacter(m_cursor), m_cursor, QString(), EditKind::Backspace);
     } else if (deleteKey) {
-        replace(m_cursor, nextCharacter(m_text, m_cursor), QString(), EditKind::Delete);
+        replace(m_cursor, m_boundaries.nextCharacter(m_cursor), QString(), EditKind::Delete);
     } else {
         return false;
     }
@@ -176,8 +174,10 @@ void TextBox::moveCaret(Move move, bool keepAnchor)
         const bool towardsEnd = (move == Move::Right) != m_view->rows().isRightToLeftAt(m_cursor);
         position = towardsEnd ? selectionEnd() : selectionStart();
     }
-    // Qt's visual moves can stop inside a surrogate pair: go on to its edge in the way they went.
-    position = textboundaries::characterEdge(m_text, position, position > m_cursor);
+    // Qt's layout has clusters of its own (Qt 6.4 splits emoji and flags next to Thai or
+    // Devanagari letters): a move that stops inside one of the text's goes on to its edge.
+    position = position > m_cursor ? m_boundaries.characterEnd(position)
+                                   : m_boundaries.characterStart(position);
     const qreal goalX = m_goalX;
     setCursorPosition(position, keepAnchor);
     m_goalX = goalX;
@@ -185,7 +185,6 @@ void TextBox::moveCaret(Move move, bool keepAnchor)
 
 qsizetype TextBox::movedPosition(Move move)
 {
-    using namespace textboundaries;
     const bool rightToLeft = m_view->rows().isRightToLeftAt(m_cursor);
     switch (move) {
     case Move::Left:
@@ -201,12 +200,13 @@ qsizetype TextBox::movedPosition(Move move)
             return m_text.lineStart(line + 1);
         if (!forward && line > 0 && m_cursor == m_text.lineStart(line))
             return m_text.lineEnd(line - 1);
-        return forward ? nextCharacter(m_text, m_cursor) : previousCharacter(m_text, m_cursor);
+        return forward ? m_boundaries.nextCharacter(m_cursor)
+                       : m_boundaries.previousCharacter(m_cursor);
     }
     case Move::WordLeft:
-        return rightToLeft ? nextWord(m_text, m_cursor) : previousWord(m_text, m_cursor);
+        return rightToLeft ? m_boundaries.nextWord(m_cursor) : m_boundaries.previousWord(m_cursor);
     case Move::WordRight:
-        return rightToLeft ? previousWord(m_text, m_cursor) : nextWord(m_text, m_cursor);
+        return rightToLeft ? m_boundaries.previousWord(m_cursor) : m_boundaries.nextWord(m_cursor);
     case Move::Up:
         return m_view->positionRowsAway(m_cursor, -1, m_goalX);
     case Move::Down:

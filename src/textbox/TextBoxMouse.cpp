@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The mouse: clicks, selection by dragging, drag and drop of text, the middle-click paste of the
 // primary selection and the wheel.
-#include "text/TextBoundaries.h"
 #include "textbox/TextBox.h"
 #include "textbox/TextMimeData.h"
 #include "textbox/TextView.h"
@@ -67,7 +66,7 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     commitPreedit();
     const QPoint point = event->position().toPoint();
-    const auto [start, end] = textboundaries::wordAt(m_text, m_view->positionAt(point));
+    const auto [start, end] = m_boundaries.wordAt(m_view->positionAt(point));
     setSelection(start, end);
     setPrimarySelection();
     m_clicks = 2;
@@ -177,7 +176,8 @@ void TextBox::dropEvent(QDropEvent *event)
 // A move within the box is one undo step: the text goes from its old place to the new one.
 void TextBox::dropText(const QString &text, qsizetype position, bool moveFromHere)
 {
-    position = textboundaries::characterEdge(m_text, position, false);
+    // Never inside a character, wherever Qt's layout put the point.
+    position = m_boundaries.characterStart(position);
     const QString inserted = withOwnLineEnds(text);
     if (!moveFromHere) {
         setCursorPosition(position);

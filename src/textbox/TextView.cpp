@@ -7,8 +7,9 @@
 #include <QPainter>
 #include <QTextLine>
 
-TextView::TextView(const PieceTree &text)
+TextView::TextView(const PieceTree &text, const TextBoundaries &boundaries)
     : m_text(text)
+    , m_boundaries(boundaries)
     , m_rows(text)
 {}
 
@@ -181,8 +182,8 @@ qsizetype TextView::rowPosition(const RowChunk &chunk, int row, qreal x) const
     const qsizetype end = chunk.rowEnd(row);
     if (position >= end && (row + 1 < chunk.rowCount || !chunk.endsLine)) {
         const bool atSpace = m_text.at(end - 1).isSpace();
-        position = std::max(chunk.rowStart(row),
-                            atSpace ? end - 1 : textboundaries::previousCharacter(m_text, end));
+        position =
+            std::max(chunk.rowStart(row), atSpace ? end - 1 : m_boundaries.previousCharacter(end));
     }
     return std::min(position, m_text.length());
 }

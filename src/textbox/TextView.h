@@ -10,13 +10,14 @@
 #include <vector>
 
 class QPainter;
+class TextBoundaries;
 
 // What the box shows: the rows from a top row start down to the viewport's bottom, with the
 // caret and the selection. There is no scroll bar, so nothing ever needs the height of the whole
 // text; scrolling moves the top row start.
 class TextView {
 public:
-    explicit TextView(const PieceTree &text);
+    TextView(const PieceTree &text, const TextBoundaries &boundaries);
 
     // Space between the viewport's edges and the text, as plain text boxes leave it.
     static constexpr qreal Margin = 4;
@@ -82,6 +83,7 @@ private:
     qsizetype rowPosition(const RowChunk &chunk, int row, qreal x) const;
 
     const PieceTree &m_text;
+    const TextBoundaries &m_boundaries;
     TextRows m_rows;
     QSize m_size;
     qsizetype m_top = 0;

@@ -314,6 +314,9 @@ void tst_TextBox::editsNeverSplitACharacter_data()
         << QStringLiteral("\u0915\U0001F600x");
     QTest::newRow("Thai: Right, then Backspace")
         << thai << qsizetype(2) << QList{right, backspace} << QStringLiteral("\u0E01 ");
+    QTest::newRow("Thai: Right over a flag, then Backspace")
+        << QStringLiteral("\u0E44\u0E17\u0E22 \U0001F1E9\U0001F1EAx") << qsizetype(4)
+        << QList{right, backspace} << QStringLiteral("\u0E44\u0E17\u0E22 x");
     QTest::newRow("a word deleted back") << devanagari + QStringLiteral(" a") << qsizetype(3)
                                          << QList{wordBackspace} << QStringLiteral(" a");
     // A caret placed from outside goes to the start of the character it falls in.

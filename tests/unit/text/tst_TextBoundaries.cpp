@@ -115,8 +115,8 @@ private slots:
     void rules();
     void neverInsideACharacter_data();
     void neverInsideACharacter();
-    void characterEdge_data();
-    void characterEdge();
+    void codePointEdge_data();
+    void codePointEdge();
 };
 
 void tst_TextBoundaries::matchesTextCursor_data()
@@ -299,7 +299,7 @@ void tst_TextBoundaries::neverInsideACharacter()
     }
 }
 
-void tst_TextBoundaries::characterEdge_data()
+void tst_TextBoundaries::codePointEdge_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<qsizetype>("offset");
@@ -315,7 +315,7 @@ void tst_TextBoundaries::characterEdge_data()
     QTest::newRow("past the end") << u"ab"_qs << qsizetype(5) << qsizetype(2) << qsizetype(2);
 }
 
-void tst_TextBoundaries::characterEdge()
+void tst_TextBoundaries::codePointEdge()
 {
     QFETCH(QString, text);
     QFETCH(qsizetype, offset);

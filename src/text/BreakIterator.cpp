@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/BreakIterator.h"
 
-#include <algorithm>
+#include "text/TextBoundaries.h"
 
 BreakIterator::BreakIterator(Unit unit)
     : m_unit(unit)
@@ -34,8 +34,9 @@ void BreakIterator::attach(const PieceTree &text)
 
 qsizetype BreakIterator::following(qsizetype offset)
 {
+    // Without ICU's data, whole code points and CR LF, and no words.
     if (!m_iterator)
-        return codePointAfter(offset);
+        return TextBoundaries::codePointEdge(*m_text, offset + 1, true);
     const int32_t found = ubrk_following(m_iterator.get(), int32_t(offset));
     return found == UBRK_DONE ? m_text->length() : found;
 }
@@ -43,9 +44,9 @@ qsizetype BreakIterator::following(qsizetype offset)
 qsizetype BreakIterator::preceding(qsizetype offset)
 {
     if (!m_iterator)
-        return codePointBefore(offset);
+        return TextBoundaries::codePointEdge(*m_text, offset - 1, false);
     // ICU takes an offset inside a surrogate pair for the pair's start, and would pass over it.
-    offset += m_text->at(offset - 1).isHighSurrogate() && m_text->at(offset).isLowSurrogate();
+    offset = TextBoundaries::codePointEdge(*m_text, offset, true);
     const int32_t found = ubrk_preceding(m_iterator.get(), int32_t(offset));
     return found == UBRK_DONE ? 0 : found;
 }
@@ -53,35 +54,11 @@ qsizetype BreakIterator::preceding(qsizetype offset)
 bool BreakIterator::isBoundary(qsizetype offset)
 {
     if (!m_iterator)
-        return codePointBefore(codePointAfter(offset)) == offset || offset == m_text->length();
+        return TextBoundaries::codePointEdge(*m_text, offset, false) == offset;
     return ubrk_isBoundary(m_iterator.get(), int32_t(offset));
 }
 
 bool BreakIterator::endsWord() const
 {
     return m_iterator && ubrk_getRuleStatus(m_iterator.get()) >= UBRK_WORD_NONE_LIMIT;
-}
-
-qsizetype BreakIterator::codePointAfter(qsizetype offset) const
-{
-    const PieceTree &text = *m_text;
-    if (offset >= text.length())
-        return text.length();
-    const QChar unit = text.at(offset);
-    const QChar next = text.at(offset + 1);
-    const bool pair =
-        (unit.isHighSurrogate() && next.isLowSurrogate()) || (unit == u'\r' && next == u'\n');
-    return offset + 1 + pair;
-}
-
-qsizetype BreakIterator::codePointBefore(qsizetype offset) const
-{
-    const PieceTree &text = *m_text;
-    if (offset <= 0)
-        return 0;
-    const QChar unit = text.at(offset - 1);
-    const QChar before = text.at(offset - 2);
-    const bool pair = offset >= 2 && ((before.isHighSurrogate() && unit.isLowSurrogate()) ||
-                                      (before == u'\r' && unit == u'\n'));
-    return offset - 1 - pair;
 }

@@ -36,9 +36,6 @@ private:
     };
 
     bool open();
-    // Without ICU's data, whole code points, CR LF as one, and no words.
-    qsizetype codePointAfter(qsizetype offset) const;
-    qsizetype codePointBefore(qsizetype offset) const;
 
     Unit m_unit;
     bool m_tried = false;

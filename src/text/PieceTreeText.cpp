@@ -161,20 +161,20 @@ constexpr UTextFuncs PieceTreeFunctions = {
 
 } // namespace
 
-PieceTreeText::PieceTreeText()
-{
-    UErrorCode status = U_ZERO_ERROR;
-    utext_setup(&m_text, PairSpace, &status);
-    m_text.pFuncs = &PieceTreeFunctions;
-}
-
 PieceTreeText::~PieceTreeText()
 {
-    utext_close(&m_text);
+    if (m_text.pFuncs)
+        utext_close(&m_text);
 }
 
 UText *PieceTreeText::over(const PieceTree &text)
 {
+    // Set up on first use: a note nobody steps through asks nothing of ICU.
+    if (!m_text.pFuncs) {
+        UErrorCode status = U_ZERO_ERROR;
+        utext_setup(&m_text, PairSpace, &status);
+        m_text.pFuncs = &PieceTreeFunctions;
+    }
     m_text.context = &text;
     setChunk(&m_text, 0, u"", 0);
     access(&m_text, 0, true);

@@ -14,7 +14,7 @@
 // again before each use. Native indexes are the tree's UTF-16 offsets.
 class PieceTreeText {
 public:
-    PieceTreeText();
+    PieceTreeText() = default;
     ~PieceTreeText();
     PieceTreeText(const PieceTreeText &) = delete;
     PieceTreeText &operator=(const PieceTreeText &) = delete;

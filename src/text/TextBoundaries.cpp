@@ -87,6 +87,21 @@ TextBoundaries::WordSegment TextBoundaries::wordSegmentAt(qsizetype offset) cons
     return segmentAt(std::clamp<qsizetype>(offset, 0, m_text.length() - 1));
 }
 
+std::pair<qsizetype, qsizetype> TextBoundaries::wordOrGapAt(qsizetype offset, qsizetype from,
+                                                            qsizetype to) const
+{
+    const WordSegment segment = wordSegmentAt(offset);
+    if (segment.isWord || m_text.isEmpty())
+        return {segment.start, segment.end};
+    std::pair<qsizetype, qsizetype> gap{segment.start, segment.end};
+    WordSegment next;
+    while (gap.first > from && !(next = segmentAt(gap.first - 1)).isWord)
+        gap.first = next.start;
+    while (gap.second < to && !(next = segmentAt(gap.second)).isWord)
+        gap.second = next.end;
+    return gap;
+}
+
 TextBoundaries::WordSegment TextBoundaries::segmentAt(qsizetype offset) const
 {
     WordSegment segment;

@@ -46,6 +46,10 @@ public:
         bool isWord = false;
     };
     WordSegment wordSegmentAt(qsizetype offset) const;
+    // The word that holds the unit at offset, or the whole gap between two words (white space,
+    // punctuation, symbols) within [from, to): a screen reader's word item.
+    std::pair<qsizetype, qsizetype> wordOrGapAt(qsizetype offset, qsizetype from,
+                                                qsizetype to) const;
 
     // offset itself, unless it falls inside a surrogate pair or between CR and LF, where no caret
     // may stand and no edit may cut: then the end of the pair or CR LF when forward, else its

@@ -38,21 +38,6 @@ Span characterAt(const TextBoundaries &boundaries, qsizetype offset)
     return {start, boundaries.nextCharacter(start)};
 }
 
-// A word, or the whole gap between two words (white space and punctuation), within the line.
-Span wordAt(const TextBoundaries &boundaries, qsizetype offset, const Span &line)
-{
-    const TextBoundaries::WordSegment segment = boundaries.wordSegmentAt(offset);
-    if (segment.isWord)
-        return {segment.start, segment.end};
-    Span gap{segment.start, segment.end};
-    TextBoundaries::WordSegment next;
-    while (gap.start > line.start && !(next = boundaries.wordSegmentAt(gap.start - 1)).isWord)
-        gap.start = next.start;
-    while (gap.end < line.end && !(next = boundaries.wordSegmentAt(gap.end)).isWord)
-        gap.end = next.end;
-    return gap;
-}
-
 // The end of a line's last row moves past the line break, which belongs to that row.
 qsizetype withLineBreak(const PieceTree &text, qsizetype end)
 {
@@ -117,7 +102,8 @@ Span at(const TextBox &box, qsizetype offset, QAccessible::TextBoundaryType type
             return {offset, offset};
         offset = std::min(offset, length - 1);
         const Span line = lineAt(text, offset);
-        return partHolding(withinLine(line, wordAt(box.boundaries(), offset, line)), offset);
+        const auto [start, end] = box.boundaries().wordOrGapAt(offset, line.start, line.end);
+        return partHolding(withinLine(line, {start, end}), offset);
     }
     default:
         if (length == 0)

@@ -11,7 +11,10 @@
 // - Enter on an empty line, with nothing selected, makes two steps: before the line break's own
 //   step comes one that changes no text, whose undo and redo only put the caret just past that
 //   line's end (at the end of the text on the last line). So Enter, Enter, "ab" in an empty note
-//   takes five undos back to it, the third and the fifth showing no change.
+//   takes five undos back to it, the third and the fifth showing no change. Enter over a
+//   selection that ends on an empty line makes two such steps before its own: the first puts the
+//   caret past that empty line, the second at the end of the selection's first line (past its
+//   line end when the selection starts there).
 // - Backspace and Delete runs are one step, mixed in any order, as long as each removal touches
 //   the text the last removed. A removed line break, a removed selection (cut included) and
 //   removals after typing are steps of their own.
@@ -47,6 +50,16 @@ bool isLineBreak(QChar c)
     return c == u'\n' || c == u'\r';
 }
 
+// Past the line break at offset, or offset itself at the end of the text.
+qsizetype pastLineBreak(const PieceTree &text, qsizetype offset)
+{
+    if (offset == text.length())
+        return offset;
+    const bool crLf =
+        text.at(offset) == u'\r' && offset + 1 < text.length() && text.at(offset + 1) == u'\n';
+    return offset + (crLf ? 2 : 1);
+}
+
 // Where the line through offset ends, past its line end, if the line is empty; the end of the
 // text for an empty last line.
 std::optional<qsizetype> pastEmptyLine(const PieceTree &text, qsizetype offset)
@@ -55,11 +68,18 @@ std::optional<qsizetype> pastEmptyLine(const PieceTree &text, qsizetype offset)
     if ((offset > 0 && !isLineBreak(text.at(offset - 1))) ||
         (offset < length && !isLineBreak(text.at(offset))))
         return std::nullopt;
-    if (offset == length)
-        return offset;
-    const bool crLf =
-        text.at(offset) == u'\r' && offset + 1 < length && text.at(offset + 1) == u'\n';
-    return offset + (crLf ? 2 : 1);
+    return pastLineBreak(text, offset);
+}
+
+// For Enter over the selection [start, end) whose end is on an empty line: where the caret goes
+// for the step that comes just before the line break's own, the end of the first line the
+// selection takes, or past its line break when the selection starts there.
+std::optional<qsizetype> pastSelectedLine(const PieceTree &text, qsizetype start, qsizetype end)
+{
+    if (!pastEmptyLine(text, end))
+        return std::nullopt;
+    const qsizetype lineEnd = text.lineEnd(text.lineAt(start));
+    return lineEnd > start ? lineEnd : pastLineBreak(text, lineEnd);
 }
 
 bool isOneLineEnd(const PieceTree &text, qsizetype offset, qsizetype count)
@@ -99,8 +119,11 @@ void UndoHistory::record(const TextState &before, const TextState &after, EditKi
         extendRemoval(after, position, removed);
         return;
     }
-    if (kind == EditKind::Typing && removed == 0 && isOneLineEnd(after.text, position, inserted))
-        addEmptyLineStep(before, position);
+    if (kind == EditKind::Typing && isOneLineEnd(after.text, position, inserted)) {
+        addCaretStep(before, pastEmptyLine(before.text, position + removed));
+        if (removed > 0)
+            addCaretStep(before, pastSelectedLine(before.text, position, position + removed));
+    }
     startStep(before, after, position + removed, end, inserted > 0);
     m_undo.last().range = {position, removed, inserted};
     if (singleRemoval)
@@ -156,9 +179,8 @@ void UndoHistory::widenRange(qsizetype position, qsizetype removed, qsizetype in
     range.position = start;
 }
 
-void UndoHistory::addEmptyLineStep(const TextState &before, qsizetype position)
+void UndoHistory::addCaretStep(const TextState &before, std::optional<qsizetype> caret)
 {
-    const std::optional<qsizetype> caret = pastEmptyLine(before.text, position);
     if (!caret)
         return;
     Step step;

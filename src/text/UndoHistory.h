@@ -75,7 +75,8 @@ private:
     void extendRemoval(const TextState &after, qsizetype position, qsizetype removed);
     // Takes an edit of the step's after text, next to or inside the step's range, into it.
     void widenRange(qsizetype position, qsizetype removed, qsizetype inserted);
-    void addEmptyLineStep(const TextState &before, qsizetype position);
+    // A step that changes no text, whose undo and redo put the caret there, if anywhere.
+    void addCaretStep(const TextState &before, std::optional<qsizetype> caret);
     void startStep(const TextState &before, const TextState &after, qsizetype undoCaret,
                    qsizetype redoCaret, bool inserted);
 

@@ -10,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QTimerEvent>
 
 #include <algorithm>
@@ -76,19 +77,12 @@ void TextBox::setPlainText(const QString &text)
 
 void TextBox::setText(PieceTree text)
 {
-    const bool hadSelection = hasSelection();
     m_view->rows().setPreedit(-1, QString());
     m_document.setText(std::move(text));
     m_view->setTop(0);
-    m_cursor = m_anchor = 0;
-    emit cursorPositionChanged();
-    if (hadSelection) {
-        emit selectionChanged();
-        emit copyAvailable(false);
-    }
     emit undoAvailable(false);
     emit redoAvailable(false);
-    viewChanged();
+    placeCaret(0, 0);
 }
 
 void TextBox::setReadOnly(bool readOnly)
@@ -106,41 +100,6 @@ QString TextBox::selectedText() const
     return m_text.text(selectionStart(), selectionEnd() - selectionStart());
 }
 
-void TextBox::setCursorPosition(qsizetype position, bool keepAnchor)
-{
-    position = commitPreedit().moved(position);
-    m_goalX = -1; // Up and Down start from the caret's new column; moveCaret() keeps its own.
-    const qsizetype oldCursor = m_cursor;
-    const qsizetype oldAnchor = m_anchor;
-    // A position from outside may fall inside a character; it goes to the character's start,
-    // where an edit cannot split it.
-    m_cursor = m_boundaries.characterStart(position);
-    if (!keepAnchor)
-        m_anchor = m_cursor;
-    caretMoved(oldCursor, oldAnchor);
-}
-
-void TextBox::setSelection(qsizetype anchor, qsizetype cursor)
-{
-    const Commit commit = commitPreedit();
-    placeSelection(commit.moved(anchor), commit.moved(cursor));
-}
-
-void TextBox::caretMoved(qsizetype oldCursor, qsizetype oldAnchor)
-{
-    if (m_cursor == oldCursor && m_anchor == oldAnchor)
-        return;
-    if (m_cursor != oldCursor)
-        emit cursorPositionChanged();
-    const bool hadSelection = oldCursor != oldAnchor;
-    if (hasSelection() || hadSelection)
-        emit selectionChanged();
-    if (hasSelection() != hadSelection)
-        emit copyAvailable(hasSelection());
-    restartCaretBlink();
-    viewChanged();
-}
-
 void TextBox::insertText(const QString &text)
 {
     replace(selectionStart(), selectionEnd(), withOwnLineEnds(text), EditKind::Other);
@@ -150,20 +109,19 @@ void TextBox::replace(qsizetype from, qsizetype to, const QString &text, EditKin
 {
     if (m_readOnly || (from == to && text.isEmpty()))
         return;
-    const bool hadSelection = hasSelection();
+    edit(from, to, text, kind);
+    placeCaret(from + text.size(), from + text.size());
+}
+
+void TextBox::edit(qsizetype from, qsizetype to, const QString &text, EditKind kind)
+{
     const bool couldUndo = m_document.canUndo();
+    const bool couldRedo = m_document.canRedo();
     m_document.replace(from, to - from, text, kind, caretState());
-    m_cursor = m_anchor = from + text.size();
-    emit cursorPositionChanged();
-    if (hadSelection) {
-        emit selectionChanged();
-        emit copyAvailable(false);
-    }
     if (!couldUndo)
         emit undoAvailable(true);
-    emit redoAvailable(false);
-    restartCaretBlink();
-    viewChanged();
+    if (couldRedo)
+        emit redoAvailable(false);
 }
 
 void TextBox::removeSelection(EditKind kind)
@@ -198,6 +156,7 @@ QString TextBox::withOwnLineEnds(const QString &text) const
 void TextBox::documentChanged(const TextChange &change)
 {
     m_view->edited(change.position, change.removed, change.inserted);
+    viewport()->update();
     m_cursor = change.mapped(m_cursor);
     m_anchor = change.mapped(m_anchor);
     m_goalX = -1;
@@ -206,33 +165,16 @@ void TextBox::documentChanged(const TextChange &change)
     emit textChanged();
 }
 
-void TextBox::showStep(qsizetype oldCursor, const TextState &caret)
-{
-    m_cursor = caret.cursor;
-    m_anchor = caret.anchor;
-    if (m_cursor != oldCursor)
-        emit cursorPositionChanged();
-    emit selectionChanged();
-    emit undoAvailable(m_document.canUndo());
-    emit redoAvailable(m_document.canRedo());
-    restartCaretBlink();
-    viewChanged();
-}
-
 void TextBox::undo()
 {
-    if (!m_readOnly && m_document.canUndo()) {
-        const qsizetype oldCursor = m_cursor;
-        showStep(oldCursor, m_document.undo());
-    }
+    if (!m_readOnly && m_document.canUndo())
+        showStep(m_document.undo());
 }
 
 void TextBox::redo()
 {
-    if (!m_readOnly && m_document.canRedo()) {
-        const qsizetype oldCursor = m_cursor;
-        showStep(oldCursor, m_document.redo());
-    }
+    if (!m_readOnly && m_document.canRedo())
+        showStep(m_document.redo());
 }
 
 void TextBox::copy()
@@ -262,10 +204,11 @@ void TextBox::pasteFrom(QClipboard::Mode mode)
         insertText(text);
 }
 
+// Select All is the user's own selection, whoever asks for it: it becomes the primary selection.
 void TextBox::selectAll()
 {
+    const QScopedValueRollback<bool> byUser(m_byUser, true);
     setSelection(0, m_text.length());
-    setPrimarySelection();
 }
 
 void TextBox::clear()
@@ -300,6 +243,11 @@ QRect TextBox::characterRect(qsizetype start, qsizetype end) const
 qsizetype TextBox::positionAt(const QPoint &point) const
 {
     return m_view->positionAt(point);
+}
+
+qsizetype TextBox::characterAt(const QPoint &point) const
+{
+    return m_view->characterAt(point);
 }
 
 std::pair<qsizetype, qsizetype> TextBox::rowAt(qsizetype position) const
@@ -337,21 +285,13 @@ void TextBox::extendIndex()
     viewChanged();
 }
 
-void TextBox::restartCaretBlink()
-{
-    m_caretShown = true;
-    const int flash = QApplication::cursorFlashTime();
-    if (hasFocus() && flash > 0)
-        m_caretBlink.start(flash / 2, this);
-    else
-        m_caretBlink.stop();
-}
-
 void TextBox::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_caretBlink.timerId()) {
         m_caretShown = !m_caretShown;
-        viewport()->update();
+        const QRect caret = cursorRect();
+        if (!caret.isEmpty())
+            viewport()->update(caret);
     } else if (event->timerId() == m_indexing.timerId()) {
         extendIndex();
     } else {
@@ -376,13 +316,13 @@ bool TextBox::event(QEvent *event)
     return QAbstractScrollArea::event(event);
 }
 
-void TextBox::paintEvent(QPaintEvent *)
+void TextBox::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     m_view->rows().trim();
     const bool caretShown = hasFocus() && m_caretShown && !hasSelection() && !m_readOnly;
-    m_view->paint(painter, palette(), viewport()->rect(), {selectionStart(), selectionEnd()},
-                  m_cursor, caretShown);
+    m_view->paint(painter, palette(), event->rect(), {selectionStart(), selectionEnd()}, m_cursor,
+                  caretShown);
 }
 
 void TextBox::resizeEvent(QResizeEvent *event)

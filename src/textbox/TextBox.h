@@ -58,6 +58,10 @@ public:
 
     // Replaces the selection by text as typed or pasted, as one undo step.
     void insertText(const QString &text);
+    // Replaces [start, end), widened to whole characters, by text, as one undo step, for another
+    // program (a screen reader): a selection keeps to the text it was on, and a caret inside what
+    // was replaced goes to the end of the new text.
+    void replaceText(qsizetype start, qsizetype end, const QString &text);
 
     bool isUndoAvailable() const { return m_document.canUndo(); }
     bool isRedoAvailable() const { return m_document.canRedo(); }
@@ -70,6 +74,9 @@ public:
     QRect characterRect(qsizetype start, qsizetype end) const;
     // The offset nearest to a point of the viewport.
     qsizetype positionAt(const QPoint &point) const;
+    // The start of the character drawn at a point of the viewport, or the offset nearest to it
+    // where no character is drawn.
+    qsizetype characterAt(const QPoint &point) const;
     // The visual row around an offset, as [start, end) offsets; the end excludes a line break.
     std::pair<qsizetype, qsizetype> rowAt(qsizetype position) const;
 
@@ -132,15 +139,23 @@ private:
         End
     };
 
-    // Replaces [from, to) by text and puts the caret after it; every edit comes through here.
+    // Replaces [from, to) by text and puts the caret after it.
     void replace(qsizetype from, qsizetype to, const QString &text, EditKind kind);
+    // Replaces [from, to) by text, leaving the caret to the caller; every edit comes through here.
+    void edit(qsizetype from, qsizetype to, const QString &text, EditKind kind);
     void removeSelection(EditKind kind);
     // What any change of the document means for the view, the caret and screen readers.
     void documentChanged(const TextChange &change);
     // After an undo, a redo or a move: the caret goes where the step leaves it.
-    void showStep(qsizetype oldCursor, const TextState &caret);
+    void showStep(const TextState &caret);
     TextState caretState() const { return TextState{PieceTree(), m_cursor, m_anchor}; }
     void placeSelection(qsizetype anchor, qsizetype cursor);
+    // The one place where the caret and the selection become what they are: it compares them
+    // with what the view, screen readers, the primary selection and the signals were last told,
+    // and tells each of them once what changed.
+    void placeCaret(qsizetype anchor, qsizetype cursor);
+    void tellCaret();
+    void repaintCaretRows(qsizetype oldCursor);
     // What committing the input method's composition did: inserted units at a position, which
     // moves positions after it along.
     struct Commit {
@@ -152,7 +167,6 @@ private:
         }
     };
     Commit commitPreedit();
-    void caretMoved(qsizetype oldCursor, qsizetype oldAnchor);
     void moveCaret(Move move, bool keepAnchor);
     qsizetype movedPosition(Move move);
     bool handleStandardKey(QKeyEvent *event);
@@ -175,6 +189,12 @@ private:
     const TextBoundaries &m_boundaries = m_document.boundaries();
     qsizetype m_cursor = 0;
     qsizetype m_anchor = 0;
+    // The caret and the anchor as they were last told.
+    qsizetype m_toldCursor = 0;
+    qsizetype m_toldAnchor = 0;
+    // While the user's own keys and clicks are handled: a selection they leave is the primary
+    // selection, one that a program sets is not.
+    bool m_byUser = false;
     bool m_readOnly = false;
     std::unique_ptr<TextView> m_view;
 

@@ -22,18 +22,6 @@ QString spanText(const TextBox &box, const Span &span, int *startOffset, int *en
     return span.isValid() ? box.text().text(span.start, span.end - span.start) : QString();
 }
 
-// Where a position goes when [start, end) is replaced by inserted units: one before the change
-// stays, one inside what went goes to the change's start, and one after it moves along, as the
-// caret does when another program edits the text elsewhere.
-qsizetype shifted(qsizetype position, qsizetype start, qsizetype end, qsizetype inserted)
-{
-    if (position < start)
-        return position;
-    if (position < end)
-        return start;
-    return position - (end - start) + inserted;
-}
-
 QAccessibleInterface *createTextBoxAccessible(const QString &className, QObject *object)
 {
     auto *const box = qobject_cast<TextBox *>(object);
@@ -195,7 +183,7 @@ int TextBoxAccessible::offsetAtPoint(const QPoint &point) const
 {
     const QWidget *const viewport = textBox()->viewport();
     const QPoint local = viewport->mapFromGlobal(point);
-    return viewport->rect().contains(local) ? toInt(textBox()->positionAt(local)) : -1;
+    return viewport->rect().contains(local) ? toInt(textBox()->characterAt(local)) : -1;
 }
 
 // The view follows the caret: taking it to the end first and then to the start shows both when
@@ -216,26 +204,10 @@ void TextBoxAccessible::insertText(int offset, const QString &text)
     replaceText(offset, offset, text);
 }
 
-// Through the box's own editing, so that Undo takes it back; the caret and the selection stay
-// where they were in the text.
+// Through the box's own editing, so that Undo takes it back.
 void TextBoxAccessible::replaceText(int startOffset, int endOffset, const QString &text)
 {
-    TextBox *const box = textBox();
-    if (box->isReadOnly())
-        return;
-    const qsizetype length = box->text().length();
-    const qsizetype start = std::clamp<qsizetype>(startOffset, 0, length);
-    const qsizetype end = std::clamp<qsizetype>(endOffset, start, length);
-    const qsizetype cursor = box->cursorPosition();
-    const qsizetype anchor = box->anchorPosition();
-    box->setSelection(start, end);
-    // The box widens the range to whole characters.
-    const qsizetype from = box->selectionStart();
-    const qsizetype to = box->selectionEnd();
-    box->insertText(text);
-    // Counted from the text, as the box gives inserted line breaks its own line end.
-    const qsizetype inserted = box->text().length() - (length - (to - from));
-    box->setSelection(shifted(anchor, from, to, inserted), shifted(cursor, from, to, inserted));
+    textBox()->replaceText(startOffset, endOffset, text);
 }
 
 void installTextBoxAccessibleFactory()

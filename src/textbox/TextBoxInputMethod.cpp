@@ -53,21 +53,6 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
     event->accept();
 }
 
-// The selection as given, without committing what is being composed: for the input method, which
-// moves the caret within it, and for the moves that committed it already.
-void TextBox::placeSelection(qsizetype anchor, qsizetype cursor)
-{
-    const qsizetype oldCursor = m_cursor;
-    const qsizetype oldAnchor = m_anchor;
-    m_goalX = -1;
-    // A selection widens to whole characters; an empty one stays empty, at its character's start.
-    m_anchor =
-        anchor > cursor ? m_boundaries.characterEnd(anchor) : m_boundaries.characterStart(anchor);
-    m_cursor =
-        cursor > anchor ? m_boundaries.characterEnd(cursor) : m_boundaries.characterStart(cursor);
-    caretMoved(oldCursor, oldAnchor);
-}
-
 // The caret moves by other means than the input method (a click, a key the input method let
 // through, a screen reader): what is being composed is committed first, or dropped by an input
 // method that cannot commit, so that it is neither left drawn at the old place nor continued at

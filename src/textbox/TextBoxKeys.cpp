@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -66,13 +67,12 @@ bool isSelectionPasteKey(const QKeyEvent *event)
 
 } // namespace
 
-// After every key the box takes, a selection it leaves is the primary selection, as a selection
-// made with the mouse is.
+// A selection that keys make is the primary selection, as a selection made with the mouse is.
 void TextBox::keyPressEvent(QKeyEvent *event)
 {
+    const QScopedValueRollback<bool> byUser(m_byUser, true);
     if (handleStandardKey(event) || handleEditKey(event)) {
         event->accept();
-        setPrimarySelection();
         return;
     }
     if (!m_readOnly && isTypedText(event->text()) &&

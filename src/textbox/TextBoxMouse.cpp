@@ -11,11 +11,15 @@
 #include <QDrag>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStyleHints>
 #include <QWheelEvent>
 
+// The user's own clicks: a selection they make is the primary selection, once the mouse lets go
+// of it.
 void TextBox::mousePressEvent(QMouseEvent *event)
 {
+    const QScopedValueRollback<bool> byUser(m_byUser, true);
     // The click lands in the text as it is once the composition is committed.
     commitPreedit();
     const QPoint point = event->position().toPoint();
@@ -43,7 +47,6 @@ void TextBox::mousePressEvent(QMouseEvent *event)
         const qsizetype next =
             line + 1 < m_text.lineCount() ? m_text.lineStart(line + 1) : m_text.length();
         setSelection(m_text.lineStart(line), next);
-        setPrimarySelection();
         return;
     }
     m_clicks = 1;
@@ -64,11 +67,11 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
+    const QScopedValueRollback<bool> byUser(m_byUser, true);
     commitPreedit();
     const QPoint point = event->position().toPoint();
     const auto [start, end] = m_boundaries.wordAt(m_view->positionAt(point));
     setSelection(start, end);
-    setPrimarySelection();
     m_clicks = 2;
     m_lastClickTime = QDateTime::currentMSecsSinceEpoch();
     m_lastClickPoint = point;
@@ -176,21 +179,20 @@ void TextBox::dropEvent(QDropEvent *event)
 // A move within the box is one undo step: the text goes from its old place to the new one.
 void TextBox::dropText(const QString &text, qsizetype position, bool moveFromHere)
 {
-    // Never inside a character, wherever Qt's layout put the point.
-    position = m_boundaries.characterStart(position);
+    // Never inside a character, wherever Qt's layout put the point, and in the text as it is once
+    // the composition is committed.
+    position = commitPreedit().moved(m_boundaries.characterStart(position));
     const QString inserted = withOwnLineEnds(text);
     if (!moveFromHere) {
-        setCursorPosition(position);
-        replace(position, position, inserted, EditKind::Other);
-        setSelection(position, position + inserted.size());
+        edit(position, position, inserted, EditKind::Other);
+        placeCaret(position, position + inserted.size());
         return;
     }
     const qsizetype start = selectionStart();
     const qsizetype end = selectionEnd();
     const qsizetype target = position > end ? position - (end - start) : position;
-    const qsizetype oldCursor = m_cursor;
     // The units move as they are: they are already the text's own.
     m_document.move(start, end - start, position, caretState());
     const qsizetype caret = target + (end - start);
-    showStep(oldCursor, TextState{PieceTree(), caret, caret});
+    showStep(TextState{PieceTree(), caret, caret});
 }

@@ -45,6 +45,9 @@ public:
     // an empty rectangle otherwise, and for what shows no glyph (a line break).
     QRectF characterRect(qsizetype start, qsizetype end);
     qsizetype positionAt(const QPointF &point);
+    // The start of the character whose glyphs are at point, which in right-to-left text is not
+    // always the one after the nearest caret place; the nearest caret place where there is none.
+    qsizetype characterAt(const QPointF &point);
     // Scrolls the least that brings position's row on screen; true if the view moved.
     bool ensureVisible(qsizetype position);
     // Scrolls by rows (negative: up), no further than the first row or the last.

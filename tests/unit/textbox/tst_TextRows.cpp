@@ -53,7 +53,7 @@ QList<qsizetype> chunkedRowStarts(TextRows &rows, qsizetype lineStart)
             starts.append(chunk.rowStart(row) - lineStart);
         if (chunk.endsLine)
             break;
-        start = chunk.end;
+        start = chunk.end();
     }
     return starts;
 }
@@ -151,9 +151,9 @@ void tst_TextRows::editKeepsChunksOfOtherLines()
     rows.edited(14, 0, 3);
     QCOMPARE(rows.chunkAt(0).layout, first);
     QCOMPARE(rows.chunkAt(26).layout, third);
-    QCOMPARE(rows.chunkAt(26).end, 36);
+    QCOMPARE(rows.chunkAt(26).end(), 36);
     QVERIFY(rows.chunkAt(11).layout != second);
-    QCOMPARE(rows.chunkAt(11).end, 16);
+    QCOMPARE(rows.chunkAt(11).end(), 16);
 }
 
 void tst_TextRows::preeditRowsStayOnTheText_data()

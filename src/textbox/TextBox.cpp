@@ -156,7 +156,7 @@ QString TextBox::withOwnLineEnds(const QString &text) const
 void TextBox::documentChanged(const TextChange &change)
 {
     m_view->edited(change.position, change.removed, change.inserted);
-    viewport()->update();
+    m_edited = true;
     m_cursor = change.mapped(m_cursor);
     m_anchor = change.mapped(m_anchor);
     m_goalX = -1;

@@ -195,6 +195,8 @@ private:
     // While the user's own keys and clicks are handled: a selection they leave is the primary
     // selection, one that a program sets is not.
     bool m_byUser = false;
+    // The text changed since the caret was last told.
+    bool m_edited = false;
     bool m_readOnly = false;
     std::unique_ptr<TextView> m_view;
 

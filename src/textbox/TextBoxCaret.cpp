@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include <utility>
+
 namespace {
 
 // Where a position goes when [start, end) is replaced by inserted units: one before the change
@@ -79,7 +81,8 @@ void TextBox::replaceText(qsizetype start, qsizetype end, const QString &text)
 }
 
 // Told as Qt's own text boxes tell it: the caret moved when its offset changed; the selection
-// changed when it came or went, or when a selection's ends moved.
+// changed when it came or went, or when a selection's ends moved. After an edit, the view and
+// the input method hear of it even where the caret stayed.
 void TextBox::tellCaret()
 {
     const qsizetype oldCursor = m_toldCursor;
@@ -89,7 +92,8 @@ void TextBox::tellCaret()
         hasSelection() != hadSelection || (hasSelection() && (moved || m_anchor != m_toldAnchor));
     m_toldCursor = m_cursor;
     m_toldAnchor = m_anchor;
-    if (!moved && !reselected)
+    const bool edited = std::exchange(m_edited, false);
+    if (!moved && !reselected && !edited)
         return;
     if (moved)
         emit cursorPositionChanged();
@@ -101,7 +105,7 @@ void TextBox::tellCaret()
         setPrimarySelection();
     restartCaretBlink();
     const bool scrolled = m_view->ensureVisible(m_cursor);
-    if (scrolled || reselected)
+    if (scrolled || reselected || edited)
         viewport()->update();
     else
         repaintCaretRows(oldCursor);

@@ -124,6 +124,8 @@ void tst_UndoHistory::steps_data()
     QTest::newRow("Enter on an empty line between lines") << "text:abc\n\ndef;at:4;enter;undo;at:0;undo;at:0;redo;redo" << "abc\n|\ndef;abc\n\n|def;abc\n\n|def;abc\n\n|\ndef";
     QTest::newRow("Enter on an empty line between CR LF lines") << "text:ab\r\n\r\ncd;at:4;enter;undo;undo" << "ab\r\n|\r\ncd;ab\r\n\r\n|cd";
     QTest::newRow("Enter over a selection") << "text:abc;select:0,3;enter;undo;undo" << "abc|;-";
+    QTest::newRow("Enter over a selection ending on an empty line") << "text:ab\n\n;select:1,4;enter;undo;undo;undo;undo" << "ab\n\n|;ab|\n\n;ab\n\n|;-";
+    QTest::newRow("Enter over a selection from a line's end") << "text:x\n\n;select:1,3;enter;undo;undo;undo" << "x\n\n|;x\n|\n;x\n\n|";
     QTest::newRow("an edit forgets the redo") << "type:ab;enter;undo;type:c;redo" << "ab|;-";
     // clang-format on
 }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "about/frmAbout.h"
 
-#include "platform/desktop/Artwork.h"
-#include "platform/x11/FramedPlacement.h"
-#include "platform/x11/WindowFrame.h"
+#include "platform/Artwork.h"
+#include "platform/FramedPlacement.h"
+#include "platform/WindowFrame.h"
 
 #include <QCursor>
 #include <QFrame>

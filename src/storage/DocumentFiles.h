@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/posix/PosixFileStamp.h"
+#include "platform/FileStamp.h"
 #include "storage/DocumentCodec.h"
 #include "storage/openAndSave.h"
 #include "text/PieceTree.h"

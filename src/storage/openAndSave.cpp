@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "storage/openAndSave.h"
 
+#include "platform/posix/PosixFileStamp.h"
 #include "platform/posix/PosixRead.h"
+#include "platform/posix/PosixSave.h"
 #include "platform/posix/UndecodableNames.h"
 
 namespace openAndSave {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/posix/PosixFileStamp.h"
-#include "platform/posix/PosixSave.h"
+#include "platform/ExpectedFile.h"
+#include "platform/FileStamp.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/desktop/Artwork.h"
+#include "platform/Artwork.h"
 
 #include <QGuiApplication>
 #include <QLatin1StringView>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/desktop/DesktopTrayIcon.h"
 
-#include "platform/desktop/Artwork.h"
+#include "platform/Artwork.h"
 #include "platform/desktop/CrispIconEngine.h"
 
 #include <QIcon>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/x11/FramedPlacement.h"
+#include "platform/FramedPlacement.h"
 
 #include "platform/x11/WindowFrame.h"
 

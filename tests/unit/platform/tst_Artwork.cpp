@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTest>
 
-#include "platform/desktop/Artwork.h"
+#include "platform/Artwork.h"
 
 using namespace Qt::StringLiterals;
 

@@ -154,7 +154,8 @@ private:
     // with what the view, screen readers, the primary selection and the signals were last told,
     // and tells each of them once what changed.
     void placeCaret(qsizetype anchor, qsizetype cursor);
-    void tellCaret();
+    // caretMoved: tell of the caret even where its offset stayed.
+    void tellCaret(bool caretMoved = false);
     void repaintCaretRows(qsizetype oldCursor);
     // What committing the input method's composition did: inserted units at a position, which
     // moves positions after it along.

@@ -76,20 +76,23 @@ void TextBox::replaceText(qsizetype start, qsizetype end, const QString &text)
     const qsizetype anchor = m_anchor;
     const bool selection = cursor != anchor;
     edit(from, to, inserted, EditKind::Other);
-    placeCaret(kept(anchor, from, to, inserted.size(), selection),
-               kept(cursor, from, to, inserted.size(), selection));
+    m_anchor = kept(anchor, from, to, inserted.size(), selection);
+    m_cursor = kept(cursor, from, to, inserted.size(), selection);
+    // The screen reader that edited hears where the caret is now, even where its offset stayed.
+    tellCaret(true);
 }
 
 // Told as Qt's own text boxes tell it: the caret moved when its offset changed; the selection
 // changed when it came or went, or when a selection's ends moved. After an edit, the view and
 // the input method hear of it even where the caret stayed.
-void TextBox::tellCaret()
+void TextBox::tellCaret(bool caretMoved)
 {
     const qsizetype oldCursor = m_toldCursor;
     const bool hadSelection = m_toldCursor != m_toldAnchor;
-    const bool moved = m_cursor != m_toldCursor;
+    const bool moved = caretMoved || m_cursor != m_toldCursor;
     const bool reselected =
-        hasSelection() != hadSelection || (hasSelection() && (moved || m_anchor != m_toldAnchor));
+        hasSelection() != hadSelection ||
+        (hasSelection() && (m_cursor != m_toldCursor || m_anchor != m_toldAnchor));
     m_toldCursor = m_cursor;
     m_toldAnchor = m_anchor;
     const bool edited = std::exchange(m_edited, false);

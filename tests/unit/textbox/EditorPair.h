@@ -35,6 +35,9 @@ public:
     EditorState boxState() const;
     EditorState editState() const;
     void apply(const editscript::Step &step);
+    // The two widgets, for what no step does: a screen reader's calls, a click at a given point.
+    TextBox &box() { return m_box; }
+    QPlainTextEdit &edit() { return m_edit; }
 
 private:
     struct EditRow {

@@ -7,6 +7,7 @@
 #include "EditScript.h"
 #include "EditorPair.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMetaEnum>
@@ -15,6 +16,13 @@
 #include <QTest>
 
 #include <optional>
+
+#if __has_include(<qpa/qplatformaccessibility.h>)
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#define TAVLO_ACCESSIBILITY_SWITCH
+#endif
 
 using namespace editscript;
 
@@ -118,6 +126,30 @@ QString describe(const EditorState &state, const EditorState &other)
                        .arg(escaped(QStringView(state.text).mid(from, 60)));
 }
 
+// Qt sends accessibility events only while QAccessible::isActive(), which asks the platform's
+// QPlatformAccessibility; a bridge turns that on once a screen reader is there. Offscreen there is
+// no bridge, and neither QAccessible::setActive() (it only tells activation observers) nor an
+// update handler turns it on: only QPlatformAccessibility::setActive() does, which takes Qt's
+// private headers, as in Qt's own accessibility tests.
+void setAccessibilityActive([[maybe_unused]] bool active)
+{
+#ifdef TAVLO_ACCESSIBILITY_SWITCH
+    if (QPlatformAccessibility *platform =
+            QGuiApplicationPrivate::platformIntegration()->accessibility())
+        platform->setActive(active);
+#endif
+}
+
+// The events sent while accessibility is on in screenReaderEdits(), as their objects and types.
+QList<std::pair<const QObject *, QAccessible::Event>> heardEvents;
+
+QString heardFrom(const QObject *object)
+{
+    return QStringLiteral("caret moves: %1, selection changes: %2")
+        .arg(heardEvents.count({object, QAccessible::TextCaretMoved}))
+        .arg(heardEvents.count({object, QAccessible::TextSelectionChanged}));
+}
+
 const char *kindName(TextKind kind)
 {
     switch (kind) {
@@ -143,6 +175,10 @@ private slots:
     void sameAsPlainTextEdit();
     void rarelyHitByChance_data();
     void rarelyHitByChance();
+    void rightToLeftPoints_data();
+    void rightToLeftPoints();
+    void screenReaderEdits_data();
+    void screenReaderEdits();
     void rowsKeepTheirLineContext_data();
     void rowsKeepTheirLineContext();
     void standardKeys_data();
@@ -233,6 +269,10 @@ void tst_TextBoxParity::rarelyHitByChance_data()
         << Script{QString(),
                   {typed(QStringLiteral("x")), enter, enter, typed(QStringLiteral("ab")), undo,
                    undo, undo, undo, undo}};
+    QTest::newRow("Enter over a selection to the start comes undone")
+        << Script{QString(),
+                  {enter, enter, key(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Home), enter,
+                   enter, undo, undo, undo, undo, typed(QStringLiteral("@"))}};
     QStringList manyLines;
     for (int i = 1; i <= 164; ++i)
         manyLines << QStringLiteral("line %1 of the pasted text").arg(i);
@@ -258,7 +298,110 @@ void tst_TextBoxParity::rarelyHitByChance()
 {
     QFETCH(Script, script);
     const auto mismatch = firstMismatch(script);
+    if (mismatch)
+        qWarning().noquote() << "after step" << mismatch->stepCount
+                             << "box:" << describe(mismatch->box, mismatch->edit)
+                             << "QPlainTextEdit:" << describe(mismatch->edit, mismatch->box);
     QVERIFY2(!mismatch, qPrintable(script.describe()));
+}
+
+void tst_TextBoxParity::rightToLeftPoints_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::newRow("lamed") << 1;
+    QTest::newRow("vav") << 2;
+    QTest::newRow("final mem") << 3;
+}
+
+// A screen reader asks for the character under a point, where QPlainTextEdit answers the caret
+// place nearest to it. A click there puts the caret where QPlainTextEdit puts it.
+void tst_TextBoxParity::rightToLeftPoints()
+{
+    QFETCH(int, offset);
+    EditorPair pair(QStringLiteral("\u05E9\u05DC\u05D5\u05DD abc"));
+    QVERIFY(pair.isReady());
+    QAccessibleTextInterface *const reader =
+        QAccessible::queryAccessibleInterface(&pair.box())->textInterface();
+    const QPoint centre = reader->characterRect(offset).center();
+    QCOMPARE(reader->offsetAtPoint(centre), offset);
+    const QPoint point = pair.box().viewport()->mapFromGlobal(centre);
+    QTest::mouseClick(pair.box().viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseClick(pair.edit().viewport(), Qt::LeftButton, {}, point);
+    QCOMPARE(pair.boxState().cursor, pair.editState().cursor);
+}
+
+void tst_TextBoxParity::screenReaderEdits_data()
+{
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("heard");
+    // In "old text", before the caret or the selection. "qt": what QPlainTextEdit sends. It
+    // replaces by removing, then inserting, and tells of the caret after each; the box makes one
+    // change of it, told once.
+    const QString qt = QStringLiteral("qt");
+    const QString once = QStringLiteral("caret moves: 1, selection changes: 0");
+    QTest::newRow("insert") << 8 << 8 << 0 << 0 << u"an "_qs << qt;
+    QTest::newRow("delete") << 8 << 8 << 0 << 4 << QString() << qt;
+    QTest::newRow("replace") << 8 << 8 << 0 << 3 << u"new"_qs << once;
+    QTest::newRow("insert before a selection") << 4 << 8 << 0 << 0 << u"an "_qs << qt;
+    QTest::newRow("delete before a selection") << 4 << 8 << 0 << 4 << QString() << qt;
+    QTest::newRow("replace before a selection")
+        << 4 << 8 << 0 << 3 << u"a new"_qs
+        << QStringLiteral("caret moves: 1, selection changes: 1");
+    QTest::newRow("replace leaving the selection")
+        << 4 << 8 << 0 << 3 << u"new"_qs << QStringLiteral("caret moves: 1, selection changes: 0");
+    // AT-SPI's SetTextContents, as Qt's bridge does it: all characterCount() of them replaced.
+    QTest::newRow("set the text") << 0 << 0 << 0 << 8 << u"new contents"_qs << once;
+}
+
+// The same call to both widgets' accessible interfaces, as insertText(), deleteText() or
+// replaceText(), leaves the same text, caret and anchor, and tells screen readers as much.
+void tst_TextBoxParity::screenReaderEdits()
+{
+    QFETCH(int, anchor);
+    QFETCH(int, cursor);
+    QFETCH(int, start);
+    QFETCH(int, end);
+    QFETCH(QString, text);
+    QFETCH(QString, heard);
+    EditorPair pair(QStringLiteral("old text"));
+    QVERIFY(pair.isReady());
+    QStringList sent;
+    bool listening = false;
+    for (QWidget *widget :
+         {static_cast<QWidget *>(&pair.box()), static_cast<QWidget *>(&pair.edit())}) {
+        QAccessibleInterface *const accessible = QAccessible::queryAccessibleInterface(widget);
+        accessible->textInterface()->setSelection(0, anchor, cursor);
+        QAccessibleEditableTextInterface *const editor = accessible->editableTextInterface();
+        heardEvents.clear();
+        const QAccessible::UpdateHandler previous =
+            QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
+                heardEvents.append({event->object(), event->type()});
+            });
+        setAccessibilityActive(true);
+        listening = QAccessible::isActive();
+        if (start == end)
+            editor->insertText(start, text);
+        else if (text.isEmpty())
+            editor->deleteText(start, end);
+        else
+            editor->replaceText(start, end, text);
+        setAccessibilityActive(false);
+        QAccessible::installUpdateHandler(previous);
+        sent << heardFrom(widget);
+    }
+    const EditorState box = pair.boxState();
+    const EditorState edit = pair.editState();
+    QCOMPARE(describe(box, edit), describe(edit, box));
+    // Turning accessibility on takes Qt's private headers; see setAccessibilityActive().
+    if (!listening)
+        QSKIP("accessibility cannot be turned on without Qt's private headers");
+    if (heard == u"qt")
+        heard = sent.last();
+    QCOMPARE(sent.first(), heard);
 }
 
 // A row inside a line must be laid out with what comes before it in the line, never from its own

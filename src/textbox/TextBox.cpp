@@ -1,25 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The box itself: its text, its edits, undo and redo, and the keys it takes before the window.
 #include "textbox/TextBox.h"
 
 #include "textbox/TextBoxAccessible.h"
-#include "textbox/TextMimeData.h"
 #include "textbox/TextView.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QPainter>
 #include <QScopedValueRollback>
-#include <QTimerEvent>
 
 #include <algorithm>
 #include <utility>
 
 namespace {
-// How long the background work on a long line's rows may hold the event loop at a time.
-constexpr int IndexingBudgetMs = 3;
-
 // The keys with modifiers that the box takes before the window's shortcuts do.
 constexpr QKeySequence::StandardKey OwnShortcuts[] = {
     QKeySequence::Copy,
@@ -129,27 +122,6 @@ void TextBox::removeSelection(EditKind kind)
     replace(selectionStart(), selectionEnd(), QString(), kind);
 }
 
-// Pasted and dropped text takes the text's own line ends, so that a file keeps one style.
-QString TextBox::withOwnLineEnds(const QString &text) const
-{
-    const QString &lineEnd = m_document.lineEnd();
-    if (!text.contains(u'\r') && (lineEnd == u"\n" || !text.contains(u'\n')))
-        return text;
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r' || c == u'\n') {
-            result += lineEnd;
-            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-                ++i;
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
-
 // Every change comes here once, whoever made it: the rows and the top row follow the change, the
 // caret and anchor keep to the text they were in until the edit places them, and screen readers
 // hear of the range that changed.
@@ -177,33 +149,6 @@ void TextBox::redo()
         showStep(m_document.redo());
 }
 
-void TextBox::copy()
-{
-    if (hasSelection())
-        QGuiApplication::clipboard()->setMimeData(
-            mimeDataFor(m_text, selectionStart(), selectionEnd()).release());
-}
-
-void TextBox::cut()
-{
-    if (m_readOnly || !hasSelection())
-        return;
-    copy();
-    removeSelection(EditKind::Other);
-}
-
-void TextBox::paste()
-{
-    pasteFrom(QClipboard::Clipboard);
-}
-
-void TextBox::pasteFrom(QClipboard::Mode mode)
-{
-    const QString text = QGuiApplication::clipboard()->text(mode);
-    if (!m_readOnly && !text.isEmpty())
-        insertText(text);
-}
-
 // Select All is the user's own selection, whoever asks for it: it becomes the primary selection.
 void TextBox::selectAll()
 {
@@ -215,88 +160,6 @@ void TextBox::clear()
 {
     if (!m_readOnly)
         replace(0, m_text.length(), QString(), EditKind::Other);
-}
-
-void TextBox::setPrimarySelection()
-{
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (hasSelection() && clipboard->supportsSelection())
-        clipboard->setMimeData(mimeDataFor(m_text, selectionStart(), selectionEnd()).release(),
-                               QClipboard::Selection);
-}
-
-QRect TextBox::cursorRect(qsizetype position) const
-{
-    return m_view->caretRect(position).toAlignedRect();
-}
-
-QRect TextBox::characterRect(qsizetype start, qsizetype end) const
-{
-    // Edges rounded, not widened: characters side by side stay side by side.
-    const QRectF rect = m_view->characterRect(start, end);
-    if (rect.isEmpty())
-        return {};
-    return QRect(QPoint(qRound(rect.left()), qRound(rect.top())),
-                 QPoint(qRound(rect.right()) - 1, qRound(rect.bottom()) - 1));
-}
-
-qsizetype TextBox::positionAt(const QPoint &point) const
-{
-    return m_view->positionAt(point);
-}
-
-qsizetype TextBox::characterAt(const QPoint &point) const
-{
-    return m_view->characterAt(point);
-}
-
-std::pair<qsizetype, qsizetype> TextBox::rowAt(qsizetype position) const
-{
-    return m_view->rowAt(position);
-}
-
-// The view follows the caret, and repaints.
-void TextBox::viewChanged()
-{
-    m_view->ensureVisible(m_cursor);
-    m_view->rows().trim();
-    scheduleIndexing();
-    viewport()->update();
-    updateMicroFocus();
-}
-
-void TextBox::scheduleIndexing()
-{
-    if (!m_view->rows().isExactAt(m_cursor) || !m_view->rows().isExactAt(m_view->top()))
-        m_indexing.start(0, this);
-}
-
-// Builds the exact rows of a long line towards the caret and the top of the view, a little at a
-// time, and then moves the view onto them.
-void TextBox::extendIndex()
-{
-    TextRows &rows = m_view->rows();
-    const bool caretPending = rows.extendIndexTowards(m_cursor, IndexingBudgetMs);
-    const bool topPending = rows.extendIndexTowards(m_view->top(), IndexingBudgetMs);
-    if (caretPending || topPending)
-        return;
-    m_indexing.stop();
-    m_view->setTop(rows.rowStartFor(m_view->top()));
-    viewChanged();
-}
-
-void TextBox::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() == m_caretBlink.timerId()) {
-        m_caretShown = !m_caretShown;
-        const QRect caret = cursorRect();
-        if (!caret.isEmpty())
-            viewport()->update(caret);
-    } else if (event->timerId() == m_indexing.timerId()) {
-        extendIndex();
-    } else {
-        QAbstractScrollArea::timerEvent(event);
-    }
 }
 
 bool TextBox::event(QEvent *event)
@@ -314,47 +177,6 @@ bool TextBox::event(QEvent *event)
         }
     }
     return QAbstractScrollArea::event(event);
-}
-
-void TextBox::paintEvent(QPaintEvent *event)
-{
-    QPainter painter(viewport());
-    m_view->rows().trim();
-    const bool caretShown = hasFocus() && m_caretShown && !hasSelection() && !m_readOnly;
-    m_view->paint(painter, palette(), event->rect(), {selectionStart(), selectionEnd()}, m_cursor,
-                  caretShown);
-}
-
-void TextBox::resizeEvent(QResizeEvent *event)
-{
-    QAbstractScrollArea::resizeEvent(event);
-    m_view->setViewportSize(viewport()->size());
-    viewChanged();
-}
-
-void TextBox::changeEvent(QEvent *event)
-{
-    QAbstractScrollArea::changeEvent(event);
-    if (event->type() == QEvent::FontChange) {
-        m_view->rows().setFont(font());
-        viewChanged();
-    } else if (event->type() == QEvent::PaletteChange) {
-        viewport()->update();
-    }
-}
-
-void TextBox::focusInEvent(QFocusEvent *event)
-{
-    QAbstractScrollArea::focusInEvent(event);
-    restartCaretBlink();
-    viewport()->update();
-}
-
-void TextBox::focusOutEvent(QFocusEvent *event)
-{
-    QAbstractScrollArea::focusOutEvent(event);
-    m_caretBlink.stop();
-    viewport()->update();
 }
 
 void TextBox::contextMenuEvent(QContextMenuEvent *event)

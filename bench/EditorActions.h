@@ -6,7 +6,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QRectF>
 #include <QTextCursor>
+#include <QVariant>
 
 // The same measured actions on any text box that is a scroll area: Tavlo's own and Qt's plain
 // text editor. EditorAccess<Box> says how a box's text length and caret are read and set.
@@ -62,6 +64,97 @@ template <class Box> bool timePresses(Box &box, const char *key, int presses)
         report(key, nowMs() - start);
     }
     return Access::length(box) == lengthBefore + presses;
+}
+
+// The caret's rectangle as an input method reads it: the same query for any box, with no need
+// to know how the box scrolls.
+inline QRectF caretRect(QWidget &box)
+{
+    return box.inputMethodQuery(Qt::ImCursorRectangle).toRectF();
+}
+
+// After a press that took the caret down a row, whether the view scrolled: the caret is then no
+// lower on the screen than it was.
+inline bool viewScrolled(const QRectF &before, const QRectF &after)
+{
+    return after.top() < before.top() + before.height() / 2;
+}
+
+// A key press, untimed, followed by a paint, so that what the box reports afterwards is what the
+// screen shows.
+inline void pressAndPaint(QWidget &box, QWidget &viewport, Qt::Key key,
+                          Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    sendKey(box, key, modifiers);
+    paintNow(viewport);
+}
+
+// Puts the caret on the lowest row wholly in view near the start of the text, so that the next
+// row down is one the view has to scroll to: presses of Down from the start until the view
+// scrolls. False when the text ends first.
+template <class Box> bool caretToBottomRow(Box &box)
+{
+    using Access = EditorAccess<Box>;
+    constexpr int mostPresses = 1000;
+    QWidget &viewport = *box.viewport();
+    pressAndPaint(box, viewport, Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < mostPresses; ++i) {
+        const QRectF before = caretRect(box);
+        const qsizetype position = Access::position(box);
+        pressAndPaint(box, viewport, Qt::Key_Down);
+        if (Access::position(box) == position)
+            return false;
+        if (viewScrolled(before, caretRect(box)))
+            return true;
+    }
+    return false;
+}
+
+// Presses key with the caret on the lowest row in view, each timed from its delivery until the
+// box is painted, until that many presses have scrolled the view; each must move the caret
+// forward. A press that does not scroll is not reported, as it was not made on the lowest row:
+// that happens in a box that scrolls by more than a row at times (a QPlainTextEdit scrolls by
+// whole wrapped lines, and its first scroll drops the margin above the text). More of those than
+// presses is a failure.
+template <class Box>
+bool timeBottomRowPresses(Box &box, const char *figure, Qt::Key key, const QString &text,
+                          int presses)
+{
+    using Access = EditorAccess<Box>;
+    QWidget &viewport = *box.viewport();
+    int scrolled = 0;
+    for (int missed = 0; scrolled < presses && missed <= presses;) {
+        const QRectF before = caretRect(box);
+        const qsizetype position = Access::position(box);
+        const double start = nowMs();
+        sendKey(box, key, Qt::NoModifier, text);
+        paintNow(viewport);
+        const double elapsed = nowMs() - start;
+        if (Access::position(box) <= position)
+            return false;
+        if (viewScrolled(before, caretRect(box))) {
+            report(figure, elapsed);
+            ++scrolled;
+        } else {
+            ++missed;
+        }
+    }
+    return scrolled == presses;
+}
+
+// Down presses on the lowest row in view near the start of the text, each scrolling the view.
+template <class Box> bool timeDownOnBottomRow(Box &box, int presses)
+{
+    return caretToBottomRow(box) &&
+           timeBottomRowPresses(box, "down_bottom_ms", Qt::Key_Down, QString(), presses);
+}
+
+// Enter presses on the lowest row in view near the start of the text: each inserts a line end,
+// and the caret's new row is below the view.
+template <class Box> bool timeEnterOnBottomRow(Box &box, int presses)
+{
+    return caretToBottomRow(box) && timeBottomRowPresses(box, "enter_bottom_ms", Qt::Key_Return,
+                                                         QStringLiteral("\r"), presses);
 }
 
 // Ctrl+End from the start of the text, timed to the paint that follows and to the moment the
@@ -128,10 +221,11 @@ inline bool timeResizes(QWidget &window, QWidget &box, int resizes, double capMs
     return true;
 }
 
-// Key presses at the text's start, Ctrl+End, key presses at the end and clicks deep in the text,
-// in that order, each phase within the cap (Ctrl+End within twice the cap). The event loop is left
-// to become idle before each phase, but not for longer than a quarter of the cap: what a box still
-// does in the background then goes on during the next phase, as it would for a person typing on.
+// Key presses at the text's start, Ctrl+End, key presses at the end, clicks deep in the text,
+// then Down and Enter on the lowest row in view near the start, in that order, each phase within
+// the cap (Ctrl+End within twice the cap). The event loop is left to become idle before each
+// phase, but not for longer than a quarter of the cap: what a box still does in the background
+// then goes on during the next phase, as it would for a person typing on.
 // Returns what went wrong, or nothing.
 template <class Box>
 QString typingSession(Application &app, Box &box, QWidget &window, int presses, double capMs)
@@ -163,6 +257,18 @@ QString typingSession(Application &app, Box &box, QWidget &window, int presses, 
         const Watchdog watchdog("click", capMs);
         if (!timeClicks(box, 5))
             return QStringLiteral("the clicks did not put the caret deep in the text");
+    }
+    {
+        waitIdle(app, idleCapMs);
+        const Watchdog watchdog("down_bottom", capMs);
+        if (!timeDownOnBottomRow(box, presses))
+            return QStringLiteral("Down on the lowest row in view did not scroll the view");
+    }
+    {
+        waitIdle(app, idleCapMs);
+        const Watchdog watchdog("enter_bottom", capMs);
+        if (!timeEnterOnBottomRow(box, presses))
+            return QStringLiteral("Enter on the lowest row in view did not scroll the view");
     }
     return QString();
 }

@@ -7,8 +7,9 @@
 //       window's width 5 times, each until the box has its new width and is painted. With
 //       --save, then File > Save over the same path until the save has ended.
 //   tavlo_bench_driver type FILE [--presses N] [--cap SECONDS]
-//       opens FILE, then times key presses at its start, Ctrl+End, key presses at its end and
-//       clicks deep in the text, each until the box is painted (see EditorActions.h).
+//       opens FILE, then times key presses at its start, Ctrl+End, key presses at its end,
+//       clicks deep in the text, and Down and Enter on the bottom row in view near its start,
+//       each until the box is painted (see EditorActions.h).
 //
 // Prints key=value lines as each figure is known. A phase that takes longer than the cap (20 s
 // unless given) ends the program with "timeout=PHASE" and exit code 3; any other failure exits

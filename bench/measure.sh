@@ -302,11 +302,12 @@ done
 
 # One typing session (tavlo_bench_driver type or tavlo_bench_floors bare-type) in a fresh
 # process. Its phases run in order, each within the cap (Ctrl+End within twice the cap: three
-# rounds, each waiting for the event loop to be idle).
-typing_phases="open start ctrl_end end click"
+# rounds, each waiting for the event loop to be idle), with a wait of up to a quarter of the cap
+# for the event loop to be idle before each.
+typing_phases="open start ctrl_end end click down_bottom enter_bottom"
 typing() {
     local who=$1 id=$2 file=$3 status=0 phase cut=""
-    local limit=$((6 * cap + 15)) seconds
+    local limit=$((9 * cap + 15)) seconds
     if [ "$who" = tavlo ]; then
         measure "$limit" "$bin/tavlo_bench_driver" type "$file" --cap "$cap" || status=$?
     else
@@ -328,6 +329,8 @@ typing() {
     done
     record_all "keyend-$id" "$who" key_end_ms
     record_all "click-$id" "$who" click_ms
+    record_all "downbottom-$id" "$who" down_bottom_ms
+    record_all "enterbottom-$id" "$who" enter_bottom_ms
     [ -n "$cut" ] || return 0
     # The phase at its cap is a measurement ("> cap"); the later ones were never reached.
     local reached="" figures value
@@ -342,6 +345,8 @@ typing() {
         ctrl_end) figures="ctrlend ctrlidle" ;;
         end) figures="keyend" ;;
         click) figures="click" ;;
+        down_bottom) figures="downbottom" ;;
+        enter_bottom) figures="enterbottom" ;;
         esac
         for figure in $figures; do
             [ "$figure-$id" = typeopen-big ] || record "$figure-$id" "$who" "$reached"
@@ -353,11 +358,13 @@ typing() {
 typing_file() {
     local id=$1 label=$2 file=$3
     [ "$id" = big ] || meta "typeopen-$id" "open $label: painted (no floor)" ms none 0 ref
-    meta "keystart-$id" "key press to paint, $label, at start" ms max 16 ref
+    meta "keystart-$id" "key press to paint, $label, at start" ms max 4 ref
     meta "ctrlend-$id" "Ctrl+End to paint, $label" ms max 50 ref
     meta "ctrlidle-$id" "Ctrl+End to idle, $label" ms none 0 ref
-    meta "keyend-$id" "key press to paint, $label, at end" ms max 16 ref
+    meta "keyend-$id" "key press to paint, $label, at end" ms max 4 ref
     meta "click-$id" "click deep in the text to paint, $label" ms max 50 ref
+    meta "downbottom-$id" "Down on the bottom row to paint, $label" ms max 4 ref
+    meta "enterbottom-$id" "Enter on the bottom row to paint, $label" ms max 4 ref
     for who in tavlo ref; do
         progress "typing: $label, $who"
         typing "$who" "$id" "$file"

@@ -19,9 +19,12 @@
 #              ended. Floors: read+decode, write+fsync, the file's size, each in a fresh process
 #   typing     each until the text box is painted: 20 key presses at the start of the text,
 #              Ctrl+End from the start (3 times, the first one cold; also until the event loop
-#              is idle), 20 key presses at the end and 5 clicks in the middle of the rows on
-#              screen (deep in the text); in a 10 MiB document and in documents of one line
-#              without spaces of 32 KiB and 1 MiB
+#              is idle), 20 key presses at the end, 5 clicks in the middle of the rows on screen
+#              (deep in the text), then back at the start with the caret on the bottom row in
+#              view, 20 presses of Down and 20 of Enter that each scroll the view (a press that
+#              does not, as some in a QPlainTextEdit that scrolls by whole wrapped lines, is not
+#              counted); in a 10 MiB document and in documents of one line without spaces of
+#              32 KiB and 1 MiB (there the rows are the wrapped rows of that line)
 #
 # Beside each figure where it applies (open, memory, resize, typing), the same measurement on a
 # bare QPlainTextEdit program, for reference ("QPTE"; tavlo_bench_floors bare and bare-type).

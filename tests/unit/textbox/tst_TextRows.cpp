@@ -68,6 +68,7 @@ private slots:
     void jumpSettlesOnExactRows();
     void editKeepsRowsBeforeIt();
     void editKeepsChunksOfOtherLines();
+    void editMovesTheIndexOfALaterLine();
     void preeditRowsStayOnTheText_data();
     void preeditRowsStayOnTheText();
 };
@@ -154,6 +155,28 @@ void tst_TextRows::editKeepsChunksOfOtherLines()
     QCOMPARE(rows.chunkAt(26).end(), 36);
     QVERIFY(rows.chunkAt(11).layout != second);
     QCOMPARE(rows.chunkAt(11).end(), 16);
+}
+
+// The index of a long line after an edit stays whole and exact, moved by the edit's length.
+void tst_TextRows::editMovesTheIndexOfALaterLine()
+{
+    const QString line = repeated(QStringLiteral("lorem ipsum dolor sit amet, "), 50000);
+    PieceTree text(QStringLiteral("first\n") + line);
+    TextRows rows(text);
+    rows.setFont(testFont());
+    rows.setWidth(Width);
+    while (rows.extendIndexTowards(text.length(), 50)) {
+    }
+    const QString lines = QStringLiteral("a\nnew\nfirst line");
+    text = text.removed(0, 5).inserted(0, lines);
+    rows.edited(0, 5, lines.size());
+    const qsizetype lineStart = lines.size() + 1;
+    const QList<qsizetype> exact = wholeLineRowStarts(line);
+    for (const qsizetype probe : {qsizetype(9000), qsizetype(line.size() - 1)}) {
+        QVERIFY(rows.isExactAt(lineStart + probe));
+        const auto row = std::upper_bound(exact.begin(), exact.end(), probe) - 1;
+        QCOMPARE(rows.rowStartFor(lineStart + probe), lineStart + *row);
+    }
 }
 
 void tst_TextRows::preeditRowsStayOnTheText_data()

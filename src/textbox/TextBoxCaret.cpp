@@ -78,8 +78,9 @@ void TextBox::replaceText(qsizetype start, qsizetype end, const QString &text)
     edit(from, to, inserted, EditKind::Other);
     m_anchor = kept(anchor, from, to, inserted.size(), selection);
     m_cursor = kept(cursor, from, to, inserted.size(), selection);
-    // The screen reader that edited hears where the caret is now, even where its offset stayed.
-    tellCaret(true);
+    // An edit at or before the caret moves it, even where its offset stays: the screen reader
+    // that edited hears where it is now, as from Qt's own text boxes.
+    tellCaret(cursor >= from);
 }
 
 // Told as Qt's own text boxes tell it: the caret moved when its offset changed; the selection

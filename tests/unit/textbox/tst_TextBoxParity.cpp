@@ -351,6 +351,7 @@ void tst_TextBoxParity::screenReaderEdits_data()
     QTest::newRow("replace before a selection")
         << 4 << 8 << 0 << 3 << u"a new"_qs
         << QStringLiteral("caret moves: 1, selection changes: 1");
+    QTest::newRow("insert after the caret") << 4 << 4 << 6 << 6 << u"x"_qs << qt;
     QTest::newRow("replace leaving the selection")
         << 4 << 8 << 0 << 3 << u"new"_qs << QStringLiteral("caret moves: 1, selection changes: 0");
     // AT-SPI's SetTextContents, as Qt's bridge does it: all characterCount() of them replaced.

@@ -9,15 +9,14 @@
 
 // What the rows know of one line of the text: where it is, its direction, the chunks laid out
 // in it and, for a long line, its index of exact row starts. Everything but the line's own place
-// counts from its start, so an edit before the line moves it by changing start and next alone.
+// counts from its start, so an edit before the line moves it by changing its three offsets alone.
 struct TextLine {
     qsizetype start = 0;
     // Before the line break.
     qsizetype end = 0;
     // Where the next line starts, or -1 for the text's last line.
     qsizetype next = -1;
-    // False once an edit changed the line: its end and direction are found again.
-    bool known = true;
+    // Found again after an edit of the line.
     std::optional<bool> rightToLeft;
     // By their offset from the line's start.
     std::unordered_map<qsizetype, RowChunk> chunks;

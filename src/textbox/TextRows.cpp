@@ -86,8 +86,6 @@ TextLine &TextRows::lineFor(qsizetype position)
                                   [](qsizetype at, const auto &line) { return at < line->start; });
     if (after != m_lines.begin()) {
         TextLine &line = **(after - 1);
-        if (!line.known)
-            lookUp(line, line.start);
         if (position <= line.end)
             return line;
     }
@@ -102,7 +100,6 @@ void TextRows::lookUp(TextLine &line, qsizetype position)
     line.start = m_text.lineStart(index);
     line.end = m_text.lineEnd(index);
     line.next = index + 1 < m_text.lineCount() ? m_text.lineStart(index + 1) : -1;
-    line.known = true;
 }
 
 void TextRows::eraseLine(std::vector<std::unique_ptr<TextLine>>::iterator line)
@@ -117,8 +114,14 @@ void TextRows::eraseLine(std::vector<std::unique_ptr<TextLine>>::iterator line)
 void TextRows::edited(qsizetype position, qsizetype removed, qsizetype inserted)
 {
     changed();
-    const qsizetype touchedStart = m_text.lineStart(m_text.lineAt(position));
-    const qsizetype touchedEnd = m_text.lineEnd(m_text.lineAt(position + inserted));
+    // The line at position as it is now; typing stays within it, so one search of the text is
+    // all an edit costs.
+    TextLine touched;
+    lookUp(touched, position);
+    const qsizetype touchedStart = touched.start;
+    const qsizetype touchedEnd = position + inserted <= touched.end
+                                     ? touched.end
+                                     : m_text.lineEnd(m_text.lineAt(position + inserted));
     const qsizetype shift = inserted - removed;
     for (auto line = m_lines.begin(); line != m_lines.end();) {
         TextLine &known = **line;
@@ -127,7 +130,8 @@ void TextRows::edited(qsizetype position, qsizetype removed, qsizetype inserted)
         } else if (known.start == touchedStart) {
             m_chunkCount -= known.chunks.size();
             known.chunks.clear();
-            known.known = false;
+            known.end = touched.end;
+            known.next = touched.next;
             known.rightToLeft.reset();
             truncateIndex(known, position);
             ++line;

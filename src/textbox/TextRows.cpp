@@ -85,8 +85,9 @@ TextLine &TextRows::lineFor(qsizetype position)
     auto after = std::upper_bound(m_lines.begin(), m_lines.end(), position,
                                   [](qsizetype at, const auto &line) { return at < line->start; });
     if (after != m_lines.begin()) {
+        // Its line break too, which a CR LF makes two units long.
         TextLine &line = **(after - 1);
-        if (position <= line.end)
+        if (position <= line.end || position < line.next)
             return line;
     }
     auto line = std::make_unique<TextLine>();

@@ -150,11 +150,13 @@ void TextRows::edited(qsizetype position, qsizetype removed, qsizetype inserted)
 // followed by another one before the edit is sure to stay a row start.
 void TextRows::truncateIndex(TextLine &line, qsizetype position)
 {
+    line.indexComplete = false;
     auto &starts = line.rowStarts;
+    if (starts.empty())
+        return;
     const auto firstAfter = std::upper_bound(starts.begin(), starts.end(), position - line.start);
     const auto keepEnd = std::max(firstAfter - 1, starts.begin() + 1);
     starts.erase(std::min(keepEnd, starts.end()), starts.end());
-    line.indexComplete = false;
 }
 
 bool TextRows::isRightToLeft(TextLine &line) const
